@@ -1,0 +1,55 @@
+# Shared by scripts/play and scripts/test: install what is missing, configure
+# and build. Sourced, not run.
+
+repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Packages the game needs to build and run. The SDL 1.2 API may come from the
+# SDL-1.2-on-SDL2 library (our default) or from classic SDL 1.2: either one
+# that provides pkg-config's "sdl" will do.
+build_packages=(build-essential cmake pkg-config libgl-dev libgl1-mesa-dri libsoil-dev libpng-dev)
+sdl_package=libsdl1.2-compat-dev
+
+# Installs whatever of the given packages is missing. As root it runs apt-get
+# itself; with passwordless sudo it uses sudo; otherwise it prints the command
+# to run and stops.
+ensure_packages() {
+    local missing=() pkg
+    for pkg in "$@"; do
+        if [ "$pkg" = "$sdl_package" ] && pkg-config --exists sdl 2>/dev/null; then
+            continue
+        fi
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+            sudo=(sudo)
+        else
+            echo "kessary needs these packages; please run:" >&2
+            echo "  sudo apt-get install ${missing[*]}" >&2
+            exit 1
+        fi
+    fi
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Configures and builds into the folder $1 with the extra CMake options that follow.
+build_into() {
+    local dir=$1
+    shift
+    cmake -S "$repo_root" -B "$repo_root/$dir" "$@" >/dev/null
+    cmake --build "$repo_root/$dir" -j "$(nproc)"
+}
+
+# What the tests need beyond the build: GoogleTest, a headless X server and
+# the X tools the end-to-end tests drive it with, cairo for the picture
+# generator, valgrind, and clang for the fuzzer.
+test_packages=(googletest libgtest-dev xvfb x11-utils xdotool imagemagick
+    libcairo2-dev valgrind clang libclang-rt-14-dev)
