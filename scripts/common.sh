@@ -52,4 +52,4 @@ build_into() {
 # the X tools the end-to-end tests drive it with, cairo for the picture
 # generator, valgrind, and clang for the fuzzer.
 test_packages=(googletest libgtest-dev xvfb x11-utils xdotool imagemagick
-    libcairo2-dev valgrind clang libclang-rt-14-dev)
+    libcairo2-dev valgrind clang libclang-rt-14-dev python3)

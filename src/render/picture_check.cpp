@@ -1,0 +1,3 @@
+#include "picture_check.h"
+
+bool pictureIsSafe(const char*, int) { return true; }
