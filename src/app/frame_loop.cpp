@@ -1,1 +1,109 @@
-// placeholder
+// The main loop: drain the events, run the update steps that the elapsed time
+// allows, draw one picture and show it.
+//
+// Game time moves in whole 30 ms steps whatever the frame rate: each frame adds
+// its elapsed milliseconds to a budget, runs one step per whole 30 ms in it and
+// carries the rest. The tick arithmetic is unsigned 32-bit on purpose, so the
+// elapsed time stays right when SDL's millisecond counter wraps (after ~49
+// days). The loop never sleeps; the buffer swap (with vsync) sets the pace.
+#include "frame_loop.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "game/controls.h"
+#include "game/game_state.h"
+#include "render/scene.h"
+
+namespace {
+
+constexpr std::uint32_t kStepBudgetMs = kStepMilliseconds;
+constexpr float kSparkNudge = 1.0f;  // velocity change of one arrow release
+
+// The release half of the spark steering; the press half is in handleKeyDown.
+// Releasing a vertical arrow pushes the same way its press did, so a tap
+// accelerates for good; a horizontal release undoes its press.
+void steerSparkOnKeyUp(SDLKey key) {
+    Spark& spark = gameState.spark;
+    switch (key) {
+        case SDLK_UP:
+            spark.vy += kSparkNudge;
+            break;
+        case SDLK_DOWN:
+            spark.vy -= kSparkNudge;
+            break;
+        case SDLK_RIGHT:
+            spark.vx += kSparkNudge;
+            break;
+        case SDLK_LEFT:
+            spark.vx -= kSparkNudge;
+            break;
+        default:
+            break;
+    }
+}
+
+// Handles every pending event in the order SDL delivers them. Returns false as
+// soon as the player quits; whatever is still queued is left unhandled.
+//
+// A lost focus (or the pointer leaving, or iconifying) swallows the next key
+// press of the same drain, Escape included: the press that brings the window
+// back should not also play. The flag dies with the drain.
+bool drainEvents() {
+    bool swallowKeyDown = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+            case SDL_ACTIVEEVENT:
+                if (event.active.gain == 0) {
+                    swallowKeyDown = true;
+                }
+                break;
+            case SDL_KEYDOWN:
+                if (swallowKeyDown) {
+                    swallowKeyDown = false;
+                } else if (event.key.keysym.sym == SDLK_ESCAPE) {
+                    return false;
+                } else {
+                    handleKeyDown(static_cast<std::int32_t>(event.key.keysym.sym));
+                }
+                break;
+            case SDL_KEYUP:
+                if (!gameState.gameOver) {
+                    steerSparkOnKeyUp(event.key.keysym.sym);
+                }
+                break;
+            case SDL_QUIT:
+                return false;
+            default:
+                break;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void runFrameLoop() {
+    std::uint32_t lastTicks = SDL_GetTicks();
+    std::uint32_t stepBudget = 0;
+    while (drainEvents()) {
+        // Read once, before the steps: the time spent stepping, drawing and
+        // swapping belongs to the next frame's budget.
+        const std::uint32_t ticks = SDL_GetTicks();
+        stepBudget += ticks - lastTicks;
+        lastTicks = ticks;
+
+        // No cap: after a stall every missed step runs before the next picture.
+        const std::uint32_t steps = stepBudget / kStepBudgetMs;
+        for (std::uint32_t i = 0; i < steps; ++i) {
+            stepGame();
+        }
+        stepBudget -= steps * kStepBudgetMs;
+
+        washScreen();
+        drawScene();
+        SDL_GL_SwapBuffers();
+    }
+}

@@ -1,1 +1,97 @@
-int main() { return 0; }
+// The program's entry: open the window, put OpenGL into the one state all
+// drawing relies on, prepare the pictures and the font, deal the first game,
+// run the frame loop, then release everything while the GL context still exists.
+//
+// What matters here is the order. Textures, display lists and the kept frame
+// need the GL context, so they come after the video mode and go before
+// SDL_Quit takes it away. The only failure acted on is a window that never
+// opened: with no GL context there is nothing to run, and that is reported on
+// stderr with status 1 rather than passed off as success.
+#include <GL/gl.h>
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/frame_loop.h"
+#include "game/game_state.h"
+#include "render/frame_keeper.h"
+#include "render/stroke_font.h"
+#include "render/texture_set.h"
+
+namespace {
+
+// Audio is started with the rest but never used.
+constexpr Uint32 kSdlSubsystems = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO;
+
+constexpr const char* kWindowTitle = "kessary is longer than any vare";
+constexpr const char* kIconTitle = "kessary";
+constexpr int kWindowWidth = 640;  // one view unit is one pixel
+constexpr int kWindowHeight = 580;
+constexpr int kBitsPerPixel = 32;
+constexpr GLdouble kNearZ = -5.0;
+constexpr GLdouble kFarZ = 5.0;
+
+[[noreturn]] void failToOpenWindow() {
+    std::fprintf(stderr, "kessary: cannot open the window: %s\n", SDL_GetError());
+    SDL_Quit();
+    std::exit(EXIT_FAILURE);
+}
+
+}  // namespace
+
+// Opens the double-buffered GL window and leaves GL in its lasting state:
+// a pixel projection with the origin at the bottom left, blending, culling of
+// clockwise faces, the pictures loaded and both buffers white.
+void initGraphics() {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // Vsync: the loop never sleeps, so without it it would spin at thousands
+    // of frames a second and every trail would vanish in a blink.
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+    if (SDL_SetVideoMode(kWindowWidth, kWindowHeight, kBitsPerPixel, SDL_OPENGL) == nullptr) {
+        failToOpenWindow();
+    }
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, kWindowWidth, 0.0, kWindowHeight, kNearZ, kFarZ);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_CULL_FACE);
+
+    loadTextureSet();
+
+    // Frames are never cleared after this, so this white is what the first
+    // frames fade over, in the shown buffer and the back one alike.
+    glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    SDL_GL_SwapBuffers();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    setUpFrameKeeping();
+}
+
+// Arguments are ignored: the game has no options.
+int main() {
+    if (SDL_Init(kSdlSubsystems) < 0) {
+        failToOpenWindow();
+    }
+    SDL_WM_SetCaption(kWindowTitle, kIconTitle);
+    SDL_EnableUNICODE(1);
+    SDL_EnableKeyRepeat(0, 0);  // one key-down per physical press
+    SDL_ShowCursor(SDL_DISABLE);
+    initGraphics();
+
+    compileStrokeFont();
+    newGame();
+    runFrameLoop();
+
+    glDeleteLists(fontListBase, kGlyphCount);
+    releaseTextureSet();
+    releaseFrameKeeping();
+    SDL_Quit();
+    return EXIT_SUCCESS;
+}

@@ -1,0 +1,180 @@
+// Start-up and shutdown against recording stand-ins of SDL, GL and the other
+// subsystems: the order of the calls, and the one failure path, a window
+// that never opened.
+//
+// The order is what matters here: textures, font lists and the kept frame need
+// the GL context, so they must come after the video mode and be released before
+// SDL_Quit, and the first game must be dealt before the loop runs.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/frame_loop.h"
+#include "game/game_state.h"
+#include "render/frame_keeper.h"
+#include "render/stroke_font.h"
+#include "render/texture_set.h"
+#include "sdl_standin.h"
+
+int runKessary();  // main.cpp's main, renamed for this test
+
+namespace {
+
+constexpr GLuint kFontListBase = 900;
+
+template <typename... Args>
+std::string call(const char* name, Args... args) {
+    std::string entry = name;
+    ((entry += " " + std::to_string(args)), ...);
+    return entry;
+}
+
+}  // namespace
+
+GLuint fontListBase = kFontListBase;
+
+void loadTextureSet() {
+    logCall("loadTextureSet");
+}
+void releaseTextureSet() {
+    logCall("releaseTextureSet");
+}
+void compileStrokeFont() {
+    logCall("compileStrokeFont");
+}
+void setUpFrameKeeping() {
+    logCall("setUpFrameKeeping");
+}
+void releaseFrameKeeping() {
+    logCall("releaseFrameKeeping");
+}
+void newGame() {
+    logCall("newGame");
+}
+void runFrameLoop() {
+    logCall("runFrameLoop");
+}
+
+void glMatrixMode(GLenum mode) {
+    logCall(call("glMatrixMode", mode));
+}
+void glLoadIdentity() {
+    logCall("glLoadIdentity");
+}
+void glOrtho(GLdouble left, GLdouble right, GLdouble bottom, GLdouble top, GLdouble zNear,
+             GLdouble zFar) {
+    logCall(call("glOrtho", int(left), int(right), int(bottom), int(top), int(zNear), int(zFar)));
+}
+void glEnable(GLenum cap) {
+    logCall(call("glEnable", cap));
+}
+void glBlendFunc(GLenum sfactor, GLenum dfactor) {
+    logCall(call("glBlendFunc", sfactor, dfactor));
+}
+void glClearColor(GLclampf red, GLclampf green, GLclampf blue, GLclampf alpha) {
+    logCall(call("glClearColor", red, green, blue, alpha));
+}
+void glClear(GLbitfield mask) {
+    logCall(call("glClear", mask));
+}
+void glDeleteLists(GLuint list, GLsizei range) {
+    logCall(call("glDeleteLists", list, range));
+}
+
+namespace {
+
+const GLbitfield kClearBits = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
+const std::string kSdlInit = call("SDL_Init", SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO);
+
+// Everything up to and including the video mode: no GL call may come before it.
+const std::vector<std::string> kUpToVideoMode = {
+    kSdlInit,
+    "SDL_WM_SetCaption kessary is longer than any vare | kessary",
+    call("SDL_EnableUNICODE", 1),
+    call("SDL_EnableKeyRepeat", 0, 0),
+    call("SDL_ShowCursor", SDL_DISABLE),
+    call("SDL_GL_SetAttribute", SDL_GL_DOUBLEBUFFER, 1),
+    call("SDL_GL_SetAttribute", SDL_GL_SWAP_CONTROL, 1),
+    call("SDL_SetVideoMode", 640, 580, 32, SDL_OPENGL),
+};
+
+const std::vector<std::string> kAfterVideoMode = {
+    call("glMatrixMode", GL_PROJECTION),
+    "glLoadIdentity",
+    call("glOrtho", 0, 640, 0, 580, -5, 5),
+    call("glMatrixMode", GL_MODELVIEW),
+    "glLoadIdentity",
+    call("glEnable", GL_BLEND),
+    call("glBlendFunc", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA),
+    call("glEnable", GL_CULL_FACE),
+    "loadTextureSet",
+    call("glClearColor", 1.0f, 1.0f, 1.0f, 1.0f),
+    call("glClear", kClearBits),
+    "SDL_GL_SwapBuffers",
+    call("glClear", kClearBits),
+    "setUpFrameKeeping",
+    "compileStrokeFont",
+    "newGame",
+    "runFrameLoop",
+    call("glDeleteLists", kFontListBase, 77),
+    "releaseTextureSet",
+    "releaseFrameKeeping",
+    "SDL_Quit",
+};
+
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
+}
+
+class Startup : public ::testing::Test {
+  protected:
+    void SetUp() override { resetSdlStandin(); }
+};
+
+TEST_F(Startup, OpensTheWindowBeforeUsingGlAndReleasesEverythingBeforeSdlQuit) {
+    EXPECT_EQ(runKessary(), 0);
+    std::vector<std::string> expected = kUpToVideoMode;
+    expected.insert(expected.end(), kAfterVideoMode.begin(), kAfterVideoMode.end());
+    EXPECT_EQ(sdlStandin.log, expected);
+}
+
+// In the dying child, the call log goes to stderr after the message, so the
+// test sees both the one line the player gets and what ran before the exit.
+void printLogAtExit() {
+    std::fputs(joinLines(sdlStandin.log).c_str(), stderr);
+}
+
+void runKessaryAndLogAtExit() {
+    std::atexit(printLogAtExit);
+    runKessary();
+}
+
+TEST_F(Startup, NoSdlMeansOneLineOnStderrAndStatusOne) {
+    sdlStandin.initFails = true;
+    sdlStandin.error = "No available video device";
+    const std::string expected = "kessary: cannot open the window: No available video device\n" +
+                                 joinLines({kSdlInit, "SDL_Quit"});
+    EXPECT_EXIT(runKessaryAndLogAtExit(), ::testing::ExitedWithCode(1),
+                ::testing::Matcher<const std::string&>(expected));
+}
+
+TEST_F(Startup, NoVideoModeMeansOneLineOnStderrStatusOneAndNoGl) {
+    sdlStandin.videoModeFails = true;
+    sdlStandin.error = "Couldn't find matching GLX visual";
+    std::vector<std::string> calls = kUpToVideoMode;
+    calls.push_back("SDL_Quit");
+    const std::string expected =
+        "kessary: cannot open the window: Couldn't find matching GLX visual\n" + joinLines(calls);
+    EXPECT_EXIT(runKessaryAndLogAtExit(), ::testing::ExitedWithCode(1),
+                ::testing::Matcher<const std::string&>(expected));
+}
+
+}  // namespace
