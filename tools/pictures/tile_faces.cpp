@@ -1,0 +1,383 @@
+// The 42 tile faces. The game draws a tile at only 5 to 18 percent opacity,
+// shaking, over a white screen, so every face is built for that: a saturated
+// backing in its group's colour that shows as the tile's thick lower edge, a
+// dark outline, and one big dark mark. Suit tiles (a, b, c) carry a big
+// numeral over their suit's emblem; winds carry a big letter over a compass;
+// flowers and seasons a big picture over a smaller index; the three dragons,
+// the most valuable group, a gold backing and one large emblem each.
+#include <cmath>
+#include <iterator>
+#include <string>
+
+#include "picture_kit.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// The tile is portrait, like the game's landing outline (80 x 100 of the 100
+// x 100 quad): transparent margins left and right, a thin one above and below.
+constexpr double kBodyX = 12, kBodyY = 2, kBodyW = 104, kBodyH = 124, kBodyRadius = 14;
+constexpr double kEdgeSide = 7;     // backing visible left, right and above the face
+constexpr double kEdgeBottom = 15;  // and the thicker lower edge that gives it depth
+constexpr double kFaceRadius = 9;
+constexpr double kOutline = 4;  // dark rim around the whole tile
+constexpr double kCentreX = kBodyX + kBodyW / 2;
+
+// Suit and wind tiles: a big mark above a small emblem.
+constexpr double kBigMarkTop = 14, kBigMarkHeight = 57, kBigMarkStroke = 13;
+constexpr double kEmblemY = 95, kEmblemR = 13;
+// Flower and season tiles: a big picture above a small index.
+constexpr double kPictureY = 40, kPictureR = 27;
+constexpr double kIndexTop = 75, kIndexHeight = 28, kIndexStroke = 10;
+
+struct GroupStyle {
+    Rgb backing;  // the tile's edge colour, the group's colour family
+    Rgb ink;      // the mark's colour: dark enough to read at 10 % opacity
+    Rgb fill;     // emblem colour
+};
+
+const Rgb kFace = {1.00, 0.98, 0.92};
+const Rgb kWhite = {1.00, 1.00, 1.00};
+const Rgb kBlack = {0.00, 0.00, 0.00};
+
+// clang-format off
+const GroupStyle kCharacters = {{0.85, 0.12, 0.14}, {0.50, 0.00, 0.06}, {0.88, 0.10, 0.12}};  // a
+const GroupStyle kCircles    = {{0.12, 0.36, 0.86}, {0.02, 0.12, 0.52}, {0.10, 0.38, 0.90}};  // b
+const GroupStyle kBamboo     = {{0.10, 0.62, 0.22}, {0.00, 0.34, 0.08}, {0.16, 0.68, 0.20}};  // c
+const GroupStyle kDragons    = {{0.94, 0.62, 0.00}, {0.40, 0.26, 0.00}, {0.98, 0.78, 0.10}};  // d
+const GroupStyle kWinds      = {{0.00, 0.60, 0.64}, {0.00, 0.26, 0.30}, {0.00, 0.62, 0.66}};  // e
+const GroupStyle kFlowers    = {{0.62, 0.20, 0.80}, {0.32, 0.00, 0.46}, {0.74, 0.28, 0.86}};  // f
+const GroupStyle kSeasons    = {{0.98, 0.50, 0.06}, {0.46, 0.18, 0.00}, {0.98, 0.56, 0.10}};  // g
+// clang-format on
+
+Rgb outlineOf(const GroupStyle& style) {
+    return mix(style.ink, kBlack, 0.35);
+}
+
+double radians(double degrees) {
+    return degrees * kPi / 180.0;
+}
+
+void drawTileBody(cairo_t* cr, const GroupStyle& style) {
+    roundedRectPath(cr, kBodyX + kOutline / 2, kBodyY + kOutline / 2, kBodyW - kOutline,
+                    kBodyH - kOutline, kBodyRadius);
+    fillAndOutline(cr, style.backing, outlineOf(style), kOutline);
+
+    roundedRectPath(cr, kBodyX + kEdgeSide, kBodyY + kEdgeSide, kBodyW - 2 * kEdgeSide,
+                    kBodyH - kEdgeSide - kEdgeBottom, kFaceRadius);
+    fillAndOutline(cr, kFace, outlineOf(style), 2.0);
+}
+
+void drawBigMark(cairo_t* cr, const GroupStyle& style, const std::string& mark) {
+    strokeText(cr, mark, kCentreX, kBigMarkTop, kBigMarkHeight, kBigMarkStroke, style.ink);
+}
+
+void drawIndex(cairo_t* cr, const GroupStyle& style, int number) {
+    strokeText(cr, std::to_string(number), kCentreX, kIndexTop, kIndexHeight, kIndexStroke,
+               style.ink);
+}
+
+// ---- suits ----------------------------------------------------------------
+
+// Characters: a red seal, a diamond with a cream heart.
+void drawCharactersTile(cairo_t* cr, int number) {
+    const GroupStyle& style = kCharacters;
+    drawTileBody(cr, style);
+    drawBigMark(cr, style, std::to_string(number));
+    cairo_move_to(cr, kCentreX, kEmblemY - kEmblemR);
+    cairo_line_to(cr, kCentreX + kEmblemR * 1.2, kEmblemY);
+    cairo_line_to(cr, kCentreX, kEmblemY + kEmblemR);
+    cairo_line_to(cr, kCentreX - kEmblemR * 1.2, kEmblemY);
+    cairo_close_path(cr);
+    fillAndOutline(cr, style.fill, outlineOf(style), 2.5);
+    cairo_arc(cr, kCentreX, kEmblemY, kEmblemR * 0.3, 0.0, 2 * kPi);
+    fillAndOutline(cr, kFace, outlineOf(style), 1.5);
+}
+
+// Circles: a blue coin with a cream ring.
+void drawCirclesTile(cairo_t* cr, int number) {
+    const GroupStyle& style = kCircles;
+    drawTileBody(cr, style);
+    drawBigMark(cr, style, std::to_string(number));
+    cairo_arc(cr, kCentreX, kEmblemY, kEmblemR, 0.0, 2 * kPi);
+    fillAndOutline(cr, style.fill, outlineOf(style), 2.5);
+    cairo_arc(cr, kCentreX, kEmblemY, kEmblemR * 0.55, 0.0, 2 * kPi);
+    cairo_set_line_width(cr, 3.0);
+    setColour(cr, kFace);
+    cairo_stroke(cr);
+}
+
+// Bamboo: a green stalk of three sections lying across the tile, with its
+// joints standing out.
+void drawBambooTile(cairo_t* cr, int number) {
+    const GroupStyle& style = kBamboo;
+    constexpr int kSections = 3;
+    const double section = kEmblemR * 1.35, thick = kEmblemR, joint = 4, jointThick = thick + 5;
+    const double left = kCentreX - (kSections * section + (kSections - 1) * joint) / 2;
+    drawTileBody(cr, style);
+    drawBigMark(cr, style, std::to_string(number));
+    for (int k = 0; k < kSections; ++k) {
+        double x = left + k * (section + joint);
+        roundedRectPath(cr, x, kEmblemY - thick / 2, section, thick, 3);
+        fillAndOutline(cr, style.fill, outlineOf(style), 2.0);
+        if (k > 0) {
+            roundedRectPath(cr, x - joint - 1, kEmblemY - jointThick / 2, joint + 2, jointThick, 2);
+            fillAndOutline(cr, style.ink, outlineOf(style), 1.0);
+        }
+    }
+}
+
+// ---- dragons --------------------------------------------------------------
+
+constexpr double kDragonY = 60;  // centre of the big emblem on the face
+
+// Red dragon: a flame, a red tongue around an orange heart.
+void flamePath(cairo_t* cr, double cx, double baseY, double size) {
+    cairo_move_to(cr, cx, baseY);
+    cairo_curve_to(cr, cx - size * 0.75, baseY, cx - size * 0.8, baseY - size * 0.7,
+                   cx - size * 0.35, baseY - size * 1.05);
+    cairo_curve_to(cr, cx - size * 0.3, baseY - size * 0.75, cx - size * 0.1, baseY - size * 0.7,
+                   cx - size * 0.05, baseY - size * 0.8);
+    cairo_curve_to(cr, cx - size * 0.05, baseY - size * 1.1, cx + size * 0.2, baseY - size * 1.3,
+                   cx + size * 0.15, baseY - size * 1.5);
+    cairo_curve_to(cr, cx + size * 0.75, baseY - size * 1.1, cx + size * 0.85, baseY - size * 0.3,
+                   cx + size * 0.55, baseY - size * 0.15);
+    cairo_curve_to(cr, cx + size * 0.4, baseY, cx + size * 0.2, baseY, cx, baseY);
+    cairo_close_path(cr);
+}
+
+void drawRedDragon(cairo_t* cr) {
+    const Rgb red = {0.90, 0.06, 0.08}, orange = {1.00, 0.60, 0.05};
+    const Rgb dark = {0.36, 0.00, 0.02};
+    flamePath(cr, kCentreX, kDragonY + 38, 52);
+    fillAndOutline(cr, red, dark, 4.0);
+    flamePath(cr, kCentreX + 2, kDragonY + 32, 24);
+    fillAndOutline(cr, orange, dark, 2.0);
+}
+
+// Green dragon: a jade leaf with its veins.
+void drawGreenDragon(cairo_t* cr) {
+    const Rgb green = {0.08, 0.62, 0.16}, dark = {0.00, 0.24, 0.04};
+    const double half = 40;
+    cairo_save(cr);
+    cairo_translate(cr, kCentreX, kDragonY);
+    cairo_rotate(cr, radians(35));
+    cairo_move_to(cr, 0, -half);
+    cairo_curve_to(cr, half * 0.75, -half * 0.45, half * 0.75, half * 0.45, 0, half);
+    cairo_curve_to(cr, -half * 0.75, half * 0.45, -half * 0.75, -half * 0.45, 0, -half);
+    cairo_close_path(cr);
+    fillAndOutline(cr, green, dark, 4.0);
+    cairo_move_to(cr, 0, -half * 0.8);
+    cairo_line_to(cr, 0, half * 1.25);
+    for (double y : {-0.45, -0.1, 0.25}) {
+        cairo_move_to(cr, 0, half * (y + 0.25));
+        cairo_line_to(cr, -half * 0.32, half * y);
+        cairo_move_to(cr, 0, half * (y + 0.25));
+        cairo_line_to(cr, half * 0.32, half * y);
+    }
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_width(cr, 3.5);
+    setColour(cr, dark);
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+// White dragon: the traditional empty frame, in blue, around a white panel.
+void drawWhiteDragon(cairo_t* cr) {
+    const Rgb blue = {0.10, 0.24, 0.70}, dark = {0.02, 0.06, 0.30};
+    const double w = 62, h = 78;
+    roundedRectPath(cr, kCentreX - w / 2, kDragonY - h / 2, w, h, 6);
+    fillAndOutline(cr, blue, dark, 3.0);
+    roundedRectPath(cr, kCentreX - w / 2 + 11, kDragonY - h / 2 + 11, w - 22, h - 22, 3);
+    fillAndOutline(cr, kWhite, dark, 3.0);
+}
+
+void drawDragonTile(cairo_t* cr, int which) {
+    drawTileBody(cr, kDragons);
+    switch (which) {
+        case 0:
+            drawRedDragon(cr);
+            break;
+        case 1:
+            drawGreenDragon(cr);
+            break;
+        default:
+            drawWhiteDragon(cr);
+            break;
+    }
+}
+
+// ---- winds ----------------------------------------------------------------
+
+// A compass whose one pointer shows the wind's direction; 0 east, 1 south,
+// 2 west, 3 north, so the pointer turns 90 degrees a wind.
+void drawWindTile(cairo_t* cr, int which) {
+    const GroupStyle& style = kWinds;
+    const char* const letters[4] = {"E", "S", "W", "N"};
+    drawTileBody(cr, style);
+    drawBigMark(cr, style, letters[which]);
+    cairo_arc(cr, kCentreX, kEmblemY, kEmblemR, 0.0, 2 * kPi);
+    fillAndOutline(cr, kWhite, outlineOf(style), 2.5);
+    cairo_save(cr);
+    cairo_translate(cr, kCentreX, kEmblemY);
+    cairo_rotate(cr, radians(90.0 * which));
+    cairo_move_to(cr, kEmblemR * 1.35, 0);
+    cairo_line_to(cr, -kEmblemR * 0.3, -kEmblemR * 0.55);
+    cairo_line_to(cr, 0, 0);
+    cairo_line_to(cr, -kEmblemR * 0.3, kEmblemR * 0.55);
+    cairo_close_path(cr);
+    cairo_restore(cr);
+    fillAndOutline(cr, style.fill, outlineOf(style), 2.0);
+}
+
+// ---- flowers --------------------------------------------------------------
+
+// Four flowers told apart by their petals (4, 5, 6, 8) and colour.
+void drawFlowerTile(cairo_t* cr, int which) {
+    const GroupStyle& style = kFlowers;
+    // clang-format off
+    const int petals[4]     = {4, 5, 6, 8};
+    const Rgb petalFill[4]  = {{0.76, 0.24, 0.88},   // violet
+                               {0.94, 0.30, 0.62},   // rose
+                               {0.56, 0.30, 0.94},   // lilac
+                               {0.84, 0.16, 0.46}};  // plum
+    // clang-format on
+    const double petalR = kPictureR * (which == 3 ? 0.36 : 0.46);
+    drawTileBody(cr, style);
+    for (int k = 0; k < petals[which]; ++k) {
+        double angle = radians(-90.0 + 360.0 * k / petals[which]);
+        double reach = kPictureR - petalR;
+        cairo_new_sub_path(cr);
+        cairo_arc(cr, kCentreX + reach * std::cos(angle), kPictureY + reach * std::sin(angle),
+                  petalR, 0.0, 2 * kPi);
+        fillAndOutline(cr, petalFill[which], outlineOf(style), 2.5);
+    }
+    cairo_arc(cr, kCentreX, kPictureY, kPictureR * 0.3, 0.0, 2 * kPi);
+    fillAndOutline(cr, {1.0, 0.84, 0.14}, outlineOf(style), 2.5);
+    drawIndex(cr, style, which + 1);
+}
+
+// ---- seasons --------------------------------------------------------------
+
+void drawSpring(cairo_t* cr, const GroupStyle& style) {
+    const Rgb green = {0.30, 0.72, 0.14};
+    // stem
+    cairo_move_to(cr, kCentreX, kPictureY + kPictureR * 0.85);
+    cairo_curve_to(cr, kCentreX, kPictureY + 10, kCentreX - 2, kPictureY, kCentreX, kPictureY - 8);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_width(cr, 5.0);
+    setColour(cr, outlineOf(style));
+    cairo_stroke(cr);
+    for (int side : {-1, 1}) {
+        double tipX = kCentreX + side * kPictureR * 0.95, tipY = kPictureY - kPictureR * 0.55;
+        cairo_move_to(cr, kCentreX, kPictureY - 4);
+        cairo_curve_to(cr, kCentreX + side * 6, kPictureY - 26, tipX - side * 10, tipY - 6, tipX,
+                       tipY);
+        cairo_curve_to(cr, tipX - side * 4, tipY + 18, kCentreX + side * 12, kPictureY + 4,
+                       kCentreX, kPictureY - 4);
+        cairo_close_path(cr);
+        fillAndOutline(cr, green, outlineOf(style), 2.5);
+    }
+}
+
+void drawSummer(cairo_t* cr, const GroupStyle& style) {
+    const Rgb sun = {1.0, 0.72, 0.08};
+    starPath(cr, kCentreX, kPictureY, kPictureR, kPictureR * 0.7, 12, 0.0);
+    fillAndOutline(cr, {1.0, 0.50, 0.06}, outlineOf(style), 2.5);
+    cairo_arc(cr, kCentreX, kPictureY, kPictureR * 0.55, 0.0, 2 * kPi);
+    fillAndOutline(cr, sun, outlineOf(style), 2.5);
+}
+
+// Autumn: a maple leaf, its right half outlined point by point and mirrored.
+void drawAutumn(cairo_t* cr, const GroupStyle& style) {
+    const Rgb leaf = {0.90, 0.30, 0.06};
+    // clang-format off
+    const double kMapleHalf[][2] = {
+        {0.00, -1.00}, {0.20, -0.62}, {0.40, -0.74}, {0.32, -0.26},  // top lobe
+        {0.74, -0.56}, {0.66, -0.30}, {0.98, -0.16}, {0.66,  0.06},  // side lobe
+        {0.76,  0.22}, {0.40,  0.22}, {0.46,  0.46}, {0.06,  0.34},  // lower lobe
+        {0.06,  0.95}};                                              // stem
+    // clang-format on
+    cairo_save(cr);
+    cairo_translate(cr, kCentreX, kPictureY - 2);
+    cairo_scale(cr, kPictureR, kPictureR);
+    for (const auto& point : kMapleHalf) {
+        cairo_line_to(cr, point[0], point[1]);
+    }
+    for (int k = int(std::size(kMapleHalf)) - 1; k >= 0; --k) {
+        cairo_line_to(cr, -kMapleHalf[k][0], kMapleHalf[k][1]);
+    }
+    cairo_close_path(cr);
+    cairo_restore(cr);
+    fillAndOutline(cr, leaf, outlineOf(style), 2.5);
+}
+
+void drawWinter(cairo_t* cr, const GroupStyle& style) {
+    const Rgb ice = {0.16, 0.50, 0.86};
+    const double arm = kPictureR * 0.92;  // leaves room for the rounded stroke ends
+    cairo_save(cr);
+    cairo_translate(cr, kCentreX, kPictureY);
+    for (int spoke = 0; spoke < 6; ++spoke) {
+        cairo_move_to(cr, 0, 0);
+        cairo_line_to(cr, 0, -arm);
+        for (int side : {-1, 1}) {
+            cairo_move_to(cr, 0, -arm * 0.55);
+            cairo_line_to(cr, side * arm * 0.3, -arm * 0.82);
+        }
+        cairo_rotate(cr, radians(60));
+    }
+    cairo_restore(cr);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_width(cr, 9.0);
+    setColour(cr, outlineOf(style));
+    cairo_stroke_preserve(cr);
+    cairo_set_line_width(cr, 4.5);
+    setColour(cr, ice);
+    cairo_stroke(cr);
+}
+
+void drawSeasonTile(cairo_t* cr, int which) {
+    const GroupStyle& style = kSeasons;
+    drawTileBody(cr, style);
+    switch (which) {
+        case 0:
+            drawSpring(cr, style);
+            break;
+        case 1:
+            drawSummer(cr, style);
+            break;
+        case 2:
+            drawAutumn(cr, style);
+            break;
+        default:
+            drawWinter(cr, style);
+            break;
+    }
+    drawIndex(cr, style, which + 1);
+}
+
+}  // namespace
+
+cairo_surface_t* drawTileFace(int index) {
+    cairo_surface_t* surface = newPicture(kTileSize);
+    cairo_t* cr = cairo_create(surface);
+    // Tile codes 1..27 are three suits of nine; 28.. the honour groups.
+    if (index < 9) {
+        drawCharactersTile(cr, index + 1);
+    } else if (index < 18) {
+        drawCirclesTile(cr, index - 9 + 1);
+    } else if (index < 27) {
+        drawBambooTile(cr, index - 18 + 1);
+    } else if (index < 30) {
+        drawDragonTile(cr, index - 27);
+    } else if (index < 34) {
+        drawWindTile(cr, index - 30);
+    } else if (index < 38) {
+        drawFlowerTile(cr, index - 34);
+    } else {
+        drawSeasonTile(cr, index - 38);
+    }
+    cairo_destroy(cr);
+    return surface;
+}
