@@ -25,11 +25,11 @@ constexpr double kOutline = 4;  // dark rim around the whole tile
 constexpr double kCentreX = kBodyX + kBodyW / 2;
 
 // Suit and wind tiles: a big mark above a small emblem.
-constexpr double kBigMarkTop = 14, kBigMarkHeight = 57, kBigMarkStroke = 13;
-constexpr double kEmblemY = 95, kEmblemR = 13;
+constexpr double kBigMarkTop = 18, kBigMarkHeight = 54, kBigMarkStroke = 13;
+constexpr double kEmblemY = 97, kEmblemR = 12;
 // Flower and season tiles: a big picture above a small index.
-constexpr double kPictureY = 40, kPictureR = 27;
-constexpr double kIndexTop = 75, kIndexHeight = 28, kIndexStroke = 10;
+constexpr double kPictureY = 38, kPictureR = 25;
+constexpr double kIndexTop = 71, kIndexHeight = 32, kIndexStroke = 12;
 
 struct GroupStyle {
     Rgb backing;  // the tile's edge colour, the group's colour family
@@ -222,7 +222,7 @@ void drawWindTile(cairo_t* cr, int which) {
     cairo_save(cr);
     cairo_translate(cr, kCentreX, kEmblemY);
     cairo_rotate(cr, radians(90.0 * which));
-    cairo_move_to(cr, kEmblemR * 1.35, 0);
+    cairo_move_to(cr, kEmblemR * 1.15, 0);
     cairo_line_to(cr, -kEmblemR * 0.3, -kEmblemR * 0.55);
     cairo_line_to(cr, 0, 0);
     cairo_line_to(cr, -kEmblemR * 0.3, kEmblemR * 0.55);
