@@ -17,12 +17,7 @@ const char* const kPictureNames[kPictureCount] = {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kGlyphGap = 0.2;  // space between glyph boxes, in glyph heights
-
-double radians(double degrees) {
-    return degrees * kPi / 180.0;
-}
 
 // One pen step of a glyph. Arcs with 'A' turn with increasing angle (clockwise
 // on screen), 'R' the other way; both join the current point with a line.
@@ -157,6 +152,11 @@ void roundedRectPath(cairo_t* cr, double x, double y, double w, double h, double
     cairo_arc(cr, x + radius, y + h - radius, radius, radians(90), radians(180));
     cairo_arc(cr, x + radius, y + radius, radius, radians(180), radians(270));
     cairo_close_path(cr);
+}
+
+void circlePath(cairo_t* cr, double cx, double cy, double r) {
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, cx, cy, r, 0.0, 2 * kPi);
 }
 
 void starPath(cairo_t* cr, double cx, double cy, double outer, double inner, int points,

@@ -8,6 +8,12 @@
 
 #include <string>
 
+constexpr double kPi = 3.14159265358979323846;
+
+inline double radians(double degrees) {
+    return degrees * kPi / 180.0;
+}
+
 struct Rgb {
     double r, g, b;
 };
@@ -24,6 +30,7 @@ void setColour(cairo_t* cr, Rgb colour, double alpha = 1.0);
 Rgb mix(Rgb a, Rgb b, double t);  // t = 0 gives a, t = 1 gives b
 
 void roundedRectPath(cairo_t* cr, double x, double y, double w, double h, double radius);
+void circlePath(cairo_t* cr, double cx, double cy, double r);
 void starPath(cairo_t* cr, double cx, double cy, double outer, double inner, int points,
               double turnDegrees);
 

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kSize = kRewardSize;
 constexpr double kCentreX = kSize / 2;
 constexpr double kPrizeY = 216;  // centre of the prize, above the banner
@@ -50,17 +49,8 @@ const BandLook kBands[4] = {
 };
 // clang-format on
 
-double radians(double degrees) {
-    return degrees * kPi / 180.0;
-}
-
 void outline(cairo_t* cr, Rgb fill) {
     fillAndOutline(cr, fill, kInk, kOutline);
-}
-
-void circlePath(cairo_t* cr, double cx, double cy, double r) {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, cx, cy, r, 0.0, 2 * kPi);
 }
 
 void drawBackground(cairo_t* cr, const BandLook& look) {

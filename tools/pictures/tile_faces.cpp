@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 // The tile is portrait, like the game's landing outline (80 x 100 of the 100
 // x 100 quad): transparent margins left and right, a thin one above and below.
 constexpr double kBodyX = 12, kBodyY = 2, kBodyW = 104, kBodyH = 124, kBodyRadius = 14;
@@ -22,6 +20,8 @@ constexpr double kEdgeSide = 7;     // backing visible left, right and above the
 constexpr double kEdgeBottom = 15;  // and the thicker lower edge that gives it depth
 constexpr double kFaceRadius = 9;
 constexpr double kOutline = 4;  // dark rim around the whole tile
+constexpr double kFaceOutline = 2;
+constexpr double kEmblemOutline = 2.5;  // around emblems and pictures
 constexpr double kCentreX = kBodyX + kBodyW / 2;
 
 // Suit and wind tiles: a big mark above a small emblem.
@@ -55,10 +55,6 @@ Rgb outlineOf(const GroupStyle& style) {
     return mix(style.ink, kBlack, 0.35);
 }
 
-double radians(double degrees) {
-    return degrees * kPi / 180.0;
-}
-
 void drawTileBody(cairo_t* cr, const GroupStyle& style) {
     roundedRectPath(cr, kBodyX + kOutline / 2, kBodyY + kOutline / 2, kBodyW - kOutline,
                     kBodyH - kOutline, kBodyRadius);
@@ -66,7 +62,7 @@ void drawTileBody(cairo_t* cr, const GroupStyle& style) {
 
     roundedRectPath(cr, kBodyX + kEdgeSide, kBodyY + kEdgeSide, kBodyW - 2 * kEdgeSide,
                     kBodyH - kEdgeSide - kEdgeBottom, kFaceRadius);
-    fillAndOutline(cr, kFace, outlineOf(style), 2.0);
+    fillAndOutline(cr, kFace, outlineOf(style), kFaceOutline);
 }
 
 void drawBigMark(cairo_t* cr, const GroupStyle& style, const std::string& mark) {
@@ -90,8 +86,8 @@ void drawCharactersTile(cairo_t* cr, int number) {
     cairo_line_to(cr, kCentreX, kEmblemY + kEmblemR);
     cairo_line_to(cr, kCentreX - kEmblemR * 1.2, kEmblemY);
     cairo_close_path(cr);
-    fillAndOutline(cr, style.fill, outlineOf(style), 2.5);
-    cairo_arc(cr, kCentreX, kEmblemY, kEmblemR * 0.3, 0.0, 2 * kPi);
+    fillAndOutline(cr, style.fill, outlineOf(style), kEmblemOutline);
+    circlePath(cr, kCentreX, kEmblemY, kEmblemR * 0.3);
     fillAndOutline(cr, kFace, outlineOf(style), 1.5);
 }
 
@@ -100,9 +96,9 @@ void drawCirclesTile(cairo_t* cr, int number) {
     const GroupStyle& style = kCircles;
     drawTileBody(cr, style);
     drawBigMark(cr, style, std::to_string(number));
-    cairo_arc(cr, kCentreX, kEmblemY, kEmblemR, 0.0, 2 * kPi);
-    fillAndOutline(cr, style.fill, outlineOf(style), 2.5);
-    cairo_arc(cr, kCentreX, kEmblemY, kEmblemR * 0.55, 0.0, 2 * kPi);
+    circlePath(cr, kCentreX, kEmblemY, kEmblemR);
+    fillAndOutline(cr, style.fill, outlineOf(style), kEmblemOutline);
+    circlePath(cr, kCentreX, kEmblemY, kEmblemR * 0.55);
     cairo_set_line_width(cr, 3.0);
     setColour(cr, kFace);
     cairo_stroke(cr);
@@ -217,8 +213,8 @@ void drawWindTile(cairo_t* cr, int which) {
     const char* const letters[4] = {"E", "S", "W", "N"};
     drawTileBody(cr, style);
     drawBigMark(cr, style, letters[which]);
-    cairo_arc(cr, kCentreX, kEmblemY, kEmblemR, 0.0, 2 * kPi);
-    fillAndOutline(cr, kWhite, outlineOf(style), 2.5);
+    circlePath(cr, kCentreX, kEmblemY, kEmblemR);
+    fillAndOutline(cr, kWhite, outlineOf(style), kEmblemOutline);
     cairo_save(cr);
     cairo_translate(cr, kCentreX, kEmblemY);
     cairo_rotate(cr, radians(90.0 * which));
@@ -248,13 +244,12 @@ void drawFlowerTile(cairo_t* cr, int which) {
     for (int k = 0; k < petals[which]; ++k) {
         double angle = radians(-90.0 + 360.0 * k / petals[which]);
         double reach = kPictureR - petalR;
-        cairo_new_sub_path(cr);
-        cairo_arc(cr, kCentreX + reach * std::cos(angle), kPictureY + reach * std::sin(angle),
-                  petalR, 0.0, 2 * kPi);
-        fillAndOutline(cr, petalFill[which], outlineOf(style), 2.5);
+        circlePath(cr, kCentreX + reach * std::cos(angle), kPictureY + reach * std::sin(angle),
+                   petalR);
+        fillAndOutline(cr, petalFill[which], outlineOf(style), kEmblemOutline);
     }
-    cairo_arc(cr, kCentreX, kPictureY, kPictureR * 0.3, 0.0, 2 * kPi);
-    fillAndOutline(cr, {1.0, 0.84, 0.14}, outlineOf(style), 2.5);
+    circlePath(cr, kCentreX, kPictureY, kPictureR * 0.3);
+    fillAndOutline(cr, {1.0, 0.84, 0.14}, outlineOf(style), kEmblemOutline);
     drawIndex(cr, style, which + 1);
 }
 
@@ -277,16 +272,16 @@ void drawSpring(cairo_t* cr, const GroupStyle& style) {
         cairo_curve_to(cr, tipX - side * 4, tipY + 18, kCentreX + side * 12, kPictureY + 4,
                        kCentreX, kPictureY - 4);
         cairo_close_path(cr);
-        fillAndOutline(cr, green, outlineOf(style), 2.5);
+        fillAndOutline(cr, green, outlineOf(style), kEmblemOutline);
     }
 }
 
 void drawSummer(cairo_t* cr, const GroupStyle& style) {
     const Rgb sun = {1.0, 0.72, 0.08};
     starPath(cr, kCentreX, kPictureY, kPictureR, kPictureR * 0.7, 12, 0.0);
-    fillAndOutline(cr, {1.0, 0.50, 0.06}, outlineOf(style), 2.5);
-    cairo_arc(cr, kCentreX, kPictureY, kPictureR * 0.55, 0.0, 2 * kPi);
-    fillAndOutline(cr, sun, outlineOf(style), 2.5);
+    fillAndOutline(cr, {1.0, 0.50, 0.06}, outlineOf(style), kEmblemOutline);
+    circlePath(cr, kCentreX, kPictureY, kPictureR * 0.55);
+    fillAndOutline(cr, sun, outlineOf(style), kEmblemOutline);
 }
 
 // Autumn: a maple leaf, its right half outlined point by point and mirrored.
@@ -310,7 +305,7 @@ void drawAutumn(cairo_t* cr, const GroupStyle& style) {
     }
     cairo_close_path(cr);
     cairo_restore(cr);
-    fillAndOutline(cr, leaf, outlineOf(style), 2.5);
+    fillAndOutline(cr, leaf, outlineOf(style), kEmblemOutline);
 }
 
 void drawWinter(cairo_t* cr, const GroupStyle& style) {
