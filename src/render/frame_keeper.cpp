@@ -63,6 +63,9 @@ void setUpFrameKeeping() {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, kKeptSize, kKeptSize, 0, GL_RGB, GL_UNSIGNED_BYTE,
                  nullptr);
     glBindTexture(GL_TEXTURE_2D, 0);
+    // A new texture holds nothing defined: start it from the picture already
+    // on the window (the start-up white), which the first frame draws back.
+    keepFrame();
 }
 
 void restoreKeptFrame() {

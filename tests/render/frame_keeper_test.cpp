@@ -63,6 +63,8 @@ TEST(FrameKeeping, MakesOnePowerOfTwoRgbTextureWithoutFiltering) {
     EXPECT_EQ(parameters[1].args,
               (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST}));
     EXPECT_EQ(glRecorder.liveTextures.size(), 1u);
+    // It starts as a copy of the window, not as undefined texels.
+    ASSERT_EQ(recordedCalls("glCopyTexSubImage2D").size(), 1u);
 
     // Set up twice, it still keeps one texture; the release deletes it.
     setUpFrameKeeping();
@@ -106,8 +108,7 @@ TEST(FrameKeeping, FrameIsCopiedLastAndDrawnBackFirstOpaque) {
     const double corners[4][4] = {{0, 0, 0, 0}, {640, 0, s, 0}, {640, 580, s, t}, {0, 580, 0, t}};
     ASSERT_EQ(restore.vertices.size(), 4u);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_NEAR(restore.vertices[i].x, corners[i][0], kPixelTolerance);
-        EXPECT_NEAR(restore.vertices[i].y, corners[i][1], kPixelTolerance);
+        expectAt(restore.vertices[i], corners[i][0], corners[i][1]);
         EXPECT_EQ(restore.vertices[i].s, static_cast<float>(corners[i][2]));
         EXPECT_EQ(restore.vertices[i].t, static_cast<float>(corners[i][3]));
         EXPECT_EQ(restore.vertices[i].colour, (std::array<float, 4>{1.0f, 1.0f, 1.0f, 1.0f}));

@@ -66,6 +66,11 @@ std::vector<RecordedPrimitive> plainPrimitives(GLenum mode) {
     return found;
 }
 
+void expectAt(const RecordedVertex& v, double x, double y) {
+    EXPECT_NEAR(v.x, x, kPixelTolerance);
+    EXPECT_NEAR(v.y, y, kPixelTolerance);
+}
+
 void expectCentredQuad(const RecordedPrimitive& quad, double x, double y, double width,
                        double height) {
     ASSERT_EQ(quad.mode, static_cast<GLenum>(GL_QUADS));
@@ -81,11 +86,11 @@ void expectCentredQuad(const RecordedPrimitive& quad, double x, double y, double
     // clang-format on
     for (int i = 0; i < 4; ++i) {
         const RecordedVertex& v = quad.vertices[i];
-        EXPECT_NEAR(v.x, x + corners[i].dx * width, kPixelTolerance) << "corner " << i;
-        EXPECT_NEAR(v.y, y + corners[i].dy * height, kPixelTolerance) << "corner " << i;
+        SCOPED_TRACE("corner " + std::to_string(i));
+        expectAt(v, x + corners[i].dx * width, y + corners[i].dy * height);
         if (quad.textured) {
-            EXPECT_EQ(v.s, corners[i].s) << "corner " << i;
-            EXPECT_EQ(v.t, corners[i].t) << "corner " << i;
+            EXPECT_EQ(v.s, corners[i].s);
+            EXPECT_EQ(v.t, corners[i].t);
         }
     }
     EXPECT_GT(quad.signedArea, 0.0);

@@ -55,6 +55,9 @@ std::vector<RecordedPrimitive> texturedQuads();
 // The recorded primitives of `mode` drawn with texturing off, in order.
 std::vector<RecordedPrimitive> plainPrimitives(GLenum mode);
 
+// Checks that `v` lies at window pixel (x, y).
+void expectAt(const RecordedVertex& v, double x, double y);
+
 // Checks that `quad` is a width x height quad centred at (x, y), corners
 // counter-clockwise from the bottom left, front-facing, with the textured
 // quad's coordinates when it is textured.

@@ -86,10 +86,8 @@ TEST(SceneLayout, EveryTileQuadHasItsPlaceSizePictureAndColour) {
     const std::vector<RecordedPrimitive> lines = plainPrimitives(GL_LINES);
     ASSERT_FALSE(lines.empty());
     const RecordedPrimitive& separator = lines[0];
-    EXPECT_NEAR(separator.vertices[0].x, 0.0, kPixelTolerance);
-    EXPECT_NEAR(separator.vertices[0].y, 120.0, kPixelTolerance);
-    EXPECT_NEAR(separator.vertices[1].x, 640.0, kPixelTolerance);
-    EXPECT_NEAR(separator.vertices[1].y, 120.0, kPixelTolerance);
+    expectAt(separator.vertices[0], 0.0, 120.0);
+    expectAt(separator.vertices[1], 640.0, 120.0);
     EXPECT_EQ(separator.vertices[0].colour, (std::array<float, 4>{0.0f, 0.0f, 0.0f, 0.02f}));
     EXPECT_EQ(separator.lineWidth, 1.0f);
 }
@@ -225,9 +223,8 @@ TEST(SceneText, ScoreLineIsFormattedAndDrawnAtTheTopRight) {
     const std::vector<RecordedPrimitive> lines = plainPrimitives(GL_LINES);
     ASSERT_GT(lines.size(), 1u);
     const RecordedPrimitive& foot = lines[1];
-    EXPECT_NEAR(foot.vertices[0].x, 400.0, kPixelTolerance);
-    EXPECT_NEAR(foot.vertices[0].y, 549.6, kPixelTolerance);
-    EXPECT_NEAR(foot.vertices[1].x, 408.0, kPixelTolerance);
+    expectAt(foot.vertices[0], 400.0, 549.6);
+    expectAt(foot.vertices[1], 408.0, 549.6);
     EXPECT_EQ(foot.vertices[0].colour, (std::array<float, 4>{0.0f, 0.0f, 0.0f, 0.7f}));
     EXPECT_EQ(foot.lineWidth, 1.0f);
 }
@@ -251,16 +248,15 @@ TEST(SceneNoise, RandomTrianglesTakeBlueGreenRedThenYBeforeX) {
 
     const RecordedPrimitive& screen = triangles[0];
     expectColourNear(screen.vertices[0].colour, {0.3f, 0.2f, 0.1f, 0.05f});
-    EXPECT_NEAR(screen.vertices[1].x, 500.0, kPixelTolerance);
-    EXPECT_NEAR(screen.vertices[1].y, 100.0, kPixelTolerance);
-    EXPECT_NEAR(screen.vertices[2].x, 300.0, kPixelTolerance);
-    EXPECT_NEAR(screen.vertices[2].y, 400.0, kPixelTolerance);
+    expectAt(screen.vertices[0], 100.0, 100.0);
+    expectAt(screen.vertices[1], 500.0, 100.0);
+    expectAt(screen.vertices[2], 300.0, 400.0);
     EXPECT_FALSE(screen.culled);
 
     const RecordedPrimitive& spark = triangles[1];
     expectColourNear(spark.vertices[0].colour, {0.31f, 0.21f, 0.11f, 0.2f});
-    EXPECT_NEAR(spark.vertices[1].x, 300.0, kPixelTolerance);
-    EXPECT_NEAR(spark.vertices[1].y, 240.0, kPixelTolerance);
+    expectAt(spark.vertices[1], 300.0, 240.0);
+    expectAt(spark.vertices[2], 340.0, 200.0);
     EXPECT_TRUE(spark.culled);  // clockwise: face culling drops it, as intended
 
     // Corners stay inside the window and the spark's 50-pixel square.
@@ -333,8 +329,7 @@ TEST(SceneState, WashCoversTheWindowAndEveryFrameLeavesTheStateItFound) {
         ASSERT_EQ(wash.vertices.size(), 4u);
         const double corners[4][2] = {{0, 0}, {640, 0}, {640, 580}, {0, 580}};
         for (int i = 0; i < 4; ++i) {
-            EXPECT_NEAR(wash.vertices[i].x, corners[i][0], kPixelTolerance);
-            EXPECT_NEAR(wash.vertices[i].y, corners[i][1], kPixelTolerance);
+            expectAt(wash.vertices[i], corners[i][0], corners[i][1]);
         }
         EXPECT_EQ(wash.vertices[0].colour, (std::array<float, 4>{1.0f, 1.0f, 1.0f, 0.01f}));
         EXPECT_TRUE(wash.blended);
