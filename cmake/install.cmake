@@ -18,12 +18,10 @@ install(PROGRAMS ${CMAKE_CURRENT_BINARY_DIR}/launcher/kessary DESTINATION games)
 
 install(FILES dist/${KESSARY_APP_ID}.desktop DESTINATION share/applications)
 install(FILES dist/${KESSARY_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+# The icons are drawn by tools/pictures (kessary_pictures --icons) and committed.
 foreach(size 48 64 128 256)
-  set(icon ${CMAKE_CURRENT_SOURCE_DIR}/dist/icons/kessary-${size}.png)
-  if(EXISTS ${icon})
-    install(FILES ${icon} DESTINATION share/icons/hicolor/${size}x${size}/apps
-            RENAME ${KESSARY_APP_ID}.png)
-  endif()
+  install(FILES dist/icons/kessary-${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
+          RENAME ${KESSARY_APP_ID}.png)
 endforeach()
 
 # Debian wants the manual page and the changelog compressed without timestamps,

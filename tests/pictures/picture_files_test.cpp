@@ -1,8 +1,9 @@
-// The 46 committed pictures of dat/img/: that SOIL loads each at its size with
-// an alpha channel, that tiles stay readable when the game draws them at 10 %
-// opacity, and, when the generator is built, that it still draws exactly the
-// committed files (and sheets), the same bytes on every run, and says so when
-// it cannot write them.
+// The 46 committed pictures of dat/img/ and the application icons of
+// dist/icons/: that SOIL loads each at its size with an alpha channel, that
+// tiles stay readable when the game draws them at 10 % opacity, that icons sit
+// whole inside their square, and, when the generator is built, that it still
+// draws exactly the committed files (and sheets and icons), the same bytes on
+// every run, and says so when it cannot write them.
 #include <SOIL.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -79,6 +80,17 @@ std::vector<char> fileBytes(const fs::path& path) {
 
 fs::path committed(const std::string& name) {
     return kRepo / "dat/img" / (name + ".png");
+}
+
+// The sizes a desktop's icon theme asks for, and the committed files.
+constexpr int kIconSizes[] = {48, 64, 128, 256};
+
+std::string iconName(int size) {
+    return "kessary-" + std::to_string(size) + ".png";
+}
+
+fs::path committedIcon(int size) {
+    return kRepo / "dist/icons" / iconName(size);
 }
 
 // Reports the first pixel where two decoded pictures differ, or "" when equal.
@@ -196,6 +208,52 @@ TEST(CommittedPictures, EachGroupHasItsOwnEdgeColour) {
     }
 }
 
+// An icon that touches its border has been cut off by its square; one without
+// a solid middle is blank or washed out in the desktop's menu.
+TEST(CommittedIcons, AreSquareAtEachSizeWithTheHandWhollyInside) {
+    for (int size : kIconSizes) {
+        SCOPED_TRACE(iconName(size));
+        Image icon = loadPicture(committedIcon(size));
+        ASSERT_FALSE(icon.pixels.empty()) << SOIL_last_result();
+        ASSERT_EQ(icon.width, size);
+        ASSERT_EQ(icon.height, size);
+        EXPECT_EQ(icon.channels, kChannels);
+        for (int k = 0; k < size; ++k) {
+            ASSERT_EQ(icon.at(k, 0)[3], 0) << "top row, x " << k;
+            ASSERT_EQ(icon.at(k, size - 1)[3], 0) << "bottom row, x " << k;
+            ASSERT_EQ(icon.at(0, k)[3], 0) << "left column, y " << k;
+            ASSERT_EQ(icon.at(size - 1, k)[3], 0) << "right column, y " << k;
+        }
+        int opaque = 0;
+        for (int y = size / 4; y < 3 * size / 4; ++y) {
+            for (int x = size / 4; x < 3 * size / 4; ++x) {
+                opaque += icon.at(x, y)[3] == 255;
+            }
+        }
+        EXPECT_EQ(opaque, size * size / 4) << "the middle of the icon is not solid";
+    }
+}
+
+// The red dragon in front is what tells the icon apart in a menu: strong red
+// in its middle at every size, not only where there is room for detail.
+TEST(CommittedIcons, ShowTheRedDragonAtEverySize) {
+    constexpr int kMinRedShare = 15;  // percent of the middle ninth
+    for (int size : kIconSizes) {
+        SCOPED_TRACE(iconName(size));
+        Image icon = loadPicture(committedIcon(size));
+        ASSERT_EQ(icon.width, size);
+        int red = 0, all = 0;
+        for (int y = size / 3; y < 2 * size / 3; ++y) {
+            for (int x = size / 3; x < 2 * size / 3; ++x) {
+                const unsigned char* p = icon.at(x, y);
+                red += p[0] > 180 && p[1] < 80 && p[2] < 80;
+                ++all;
+            }
+        }
+        EXPECT_GE(100 * red, kMinRedShare * all);
+    }
+}
+
 #ifdef KESSARY_PICTURE_TOOL
 
 // A fresh folder under the system's temporary folder, removed at the end.
@@ -269,6 +327,20 @@ TEST_F(PictureGenerator, RedrawsTheCommittedContactSheets) {
     }
 }
 
+TEST_F(PictureGenerator, RedrawsTheCommittedIconsTheSameOnEveryRun) {
+    TempFolder first, second;
+    ASSERT_EQ(runGenerator("--icons " + quoted(first.path)), 0);
+    ASSERT_EQ(runGenerator("--icons " + quoted(second.path)), 0);
+    for (int size : kIconSizes) {
+        std::string name = iconName(size);
+        Image drawn = loadPicture(first.path / name);
+        ASSERT_FALSE(drawn.pixels.empty()) << name << " was not written";
+        EXPECT_EQ(firstDifference(loadPicture(committedIcon(size)), drawn), "")
+            << name << " no longer matches the committed icon; rerun kessary_pictures --icons";
+        EXPECT_EQ(fileBytes(first.path / name), fileBytes(second.path / name)) << name;
+    }
+}
+
 // A folder that cannot be made (its parent is a file) must fail the run, not
 // report success with nothing written; a mistyped option must not draw at all.
 TEST_F(PictureGenerator, FailsLoudlyWhenItCannotWriteOrIsMisused) {
@@ -277,10 +349,12 @@ TEST_F(PictureGenerator, FailsLoudlyWhenItCannotWriteOrIsMisused) {
     std::ofstream(blocker) << "not a folder";
     EXPECT_EQ(runGenerator(quoted(blocker / "img")), 1);
     EXPECT_EQ(runGenerator("--sheets " + quoted(blocker / "docs")), 1);
+    EXPECT_EQ(runGenerator("--icons " + quoted(blocker / "icons")), 1);
 
     fs::path target = scratch.path / "unused";
     EXPECT_EQ(runGenerator("--sheet " + quoted(target)), 2);
     EXPECT_EQ(runGenerator(quoted(target) + " " + quoted(target)), 2);
+    EXPECT_EQ(runGenerator("--icons --sheets " + quoted(target)), 2);
     EXPECT_FALSE(fs::exists(target));
 }
 

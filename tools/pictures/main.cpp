@@ -4,6 +4,8 @@
 //                                       wench3.png into FOLDER (default dat/img)
 //   kessary_pictures --sheets [FOLDER]  writes the contact sheets pictures.png and
 //                                       pictures-in-game.png into FOLDER (default docs)
+//   kessary_pictures --icons [FOLDER]   writes the application icons kessary-48.png ..
+//                                       kessary-256.png into FOLDER (default dist/icons)
 //
 // Run from the repository root. The folder is created if it is missing. The
 // output depends only on this program and the cairo it runs on: the same build
@@ -20,6 +22,9 @@ namespace {
 
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitUsage = 2;
+
+enum class Job { kPictures, kSheets, kIcons };
+const char* const kDefaultFolders[] = {"dat/img", "docs", "dist/icons"};  // by Job
 
 cairo_surface_t* drawPicture(int index) {
     return index < kTileFaceCount ? drawTileFace(index) : drawRewardPicture(index - kTileFaceCount);
@@ -39,24 +44,30 @@ bool writePictures(cairo_surface_t* const pictures[kPictureCount], const std::st
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool sheets = false;
+    Job job = Job::kPictures;
     std::string folder;
     for (int k = 1; k < argc; ++k) {
         std::string arg = argv[k];
-        if (arg == "--sheets" && !sheets) {
-            sheets = true;
+        if (arg == "--sheets" && job == Job::kPictures) {
+            job = Job::kSheets;
+        } else if (arg == "--icons" && job == Job::kPictures) {
+            job = Job::kIcons;
         } else if (folder.empty() && !arg.empty() && arg[0] != '-') {
             folder = arg;
         } else {
-            std::fprintf(stderr, "usage: kessary_pictures [--sheets] [FOLDER]\n");
+            std::fprintf(stderr, "usage: kessary_pictures [--sheets | --icons] [FOLDER]\n");
             return kExitUsage;
         }
     }
     if (folder.empty()) {
-        folder = sheets ? "docs" : "dat/img";
+        folder = kDefaultFolders[int(job)];
     }
     std::error_code error;
     std::filesystem::create_directories(folder, error);  // a failure shows when writing
+    if (job == Job::kIcons) {
+        return writeAppIcons(folder) ? 0 : kExitWriteFailed;
+    }
+    bool sheets = job == Job::kSheets;
 
     cairo_surface_t* pictures[kPictureCount];
     for (int k = 0; k < kPictureCount; ++k) {

@@ -53,6 +53,17 @@ cairo_surface_t* newPicture(int size);
 // The pictures, drawn fresh on each call.
 cairo_surface_t* drawTileFace(int index);      // 0..41, the tile of code index + 1
 cairo_surface_t* drawRewardPicture(int band);  // 0..3, lowest score band first
+// The same tile face drawn on `cr` as vectors, in a kTileSize square at the
+// current origin: the caller's matrix may scale and turn it. Leaves the
+// context's line settings changed; callers that go on drawing save and restore.
+void paintTileFace(cairo_t* cr, int index);
+
+// The application icon at each size a desktop asks for, written as
+// kessary-<size>.png; false on failure.
+constexpr int kIconSizeCount = 4;
+extern const int kIconSizes[kIconSizeCount];  // 48, 64, 128, 256
+cairo_surface_t* drawAppIcon(int size);
+bool writeAppIcons(const std::string& folder);
 
 // The two contact sheets from the 46 pictures in load order: at full opacity,
 // and as a tile appears in play. Each is written as a PNG; false on failure.

@@ -357,6 +357,12 @@ void drawSeasonTile(cairo_t* cr, int which) {
 cairo_surface_t* drawTileFace(int index) {
     cairo_surface_t* surface = newPicture(kTileSize);
     cairo_t* cr = cairo_create(surface);
+    paintTileFace(cr, index);
+    cairo_destroy(cr);
+    return surface;
+}
+
+void paintTileFace(cairo_t* cr, int index) {
     // Tile codes 1..27 are three suits of nine; 28.. the honour groups.
     if (index < 9) {
         drawCharactersTile(cr, index + 1);
@@ -373,6 +379,4 @@ cairo_surface_t* drawTileFace(int index) {
     } else {
         drawSeasonTile(cr, index - 38);
     }
-    cairo_destroy(cr);
-    return surface;
 }
