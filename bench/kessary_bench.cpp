@@ -1,0 +1,197 @@
+// CPU benchmarks of the rules and of our own drawing code.
+//
+// The update step is measured against its floor, the 81 raw mt19937 draws that
+// every step must make; the frame against a GL that does nothing, so only our
+// own code's time shows. Picture loading is split into the vetting and SOIL's
+// decoding, the two parts of start-up that are ours to spend.
+//
+// Run from anywhere: the pictures are found under the source tree.
+#include <SOIL.h>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <random>
+
+#include "game/controls.h"
+#include "game/drop.h"
+#include "game/game_state.h"
+#include "game/meld.h"
+#include "render/frame_keeper.h"
+#include "render/picture_check.h"
+#include "render/scene.h"
+#include "render/stroke_font.h"
+#include "render/texture_set.h"
+
+namespace {
+
+constexpr std::uint32_t kSeed = 20260601;
+constexpr int kStepDraws = 81;  // 1 jump test and 40 x, y jitter draws
+constexpr int kMeldSamples = 64;
+constexpr int kBestScore = 300;  // long enough to give the score line its most digits
+constexpr int kPictureSide = 4096;
+
+// The floor of stepGame: the draws alone, nothing done with them but a sum.
+void randomFloor(benchmark::State& state) {
+    std::mt19937 engine(kSeed);
+    for (auto _ : state) {
+        std::uint32_t sum = 0;
+        for (int i = 0; i < kStepDraws; ++i) {
+            sum += engine();
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+}
+BENCHMARK(randomFloor);
+
+// One step of a running game. A game ends after at most 42 drops (840
+// steps); the next deal is made outside the timing.
+void stepGameRunning(benchmark::State& state) {
+    std::uint32_t seed = kSeed;
+    dealNewGame(seed);
+    for (auto _ : state) {
+        stepGame();
+        if (gameState.gameOver) {
+            state.PauseTiming();
+            dealNewGame(++seed);
+            state.ResumeTiming();
+        }
+    }
+}
+BENCHMARK(stepGameRunning);
+
+// Full columns as play makes them: four tiles dropped in a row, for a spread
+// of deals so the branches see pure, mixed and dragon melds alike.
+void scoreColumnCall(benchmark::State& state) {
+    Column melds[kMeldSamples];
+    for (int k = 0; k < kMeldSamples; ++k) {
+        dealNewGame(kSeed + k);
+        for (int t = 0; t < kColumnHeight; ++t) {
+            melds[k].tiles[t] = gameState.queue[t];
+        }
+        melds[k].count = kColumnHeight;
+    }
+    gameState.cursor = 0;
+    int k = 0;
+    for (auto _ : state) {
+        gameState.columns[0] = melds[k];
+        gameState.score = 0;
+        benchmark::DoNotOptimize(scoreColumn());
+        k = (k + 1) % kMeldSamples;
+    }
+}
+BENCHMARK(scoreColumnCall);
+
+void dropTileCall(benchmark::State& state) {
+    std::uint32_t seed = kSeed;
+    dealNewGame(seed);
+    for (auto _ : state) {
+        dropTile();
+        if (gameState.gameOver) {
+            state.PauseTiming();
+            dealNewGame(++seed);
+            state.ResumeTiming();
+        }
+    }
+}
+BENCHMARK(dropTileCall);
+
+void dealNewGameCall(benchmark::State& state) {
+    std::uint32_t seed = kSeed;
+    for (auto _ : state) {
+        dealNewGame(++seed);
+    }
+}
+BENCHMARK(dealNewGameCall);
+
+// The drawing needs its pictures and font once, against the GL stand-in.
+void setUpDrawing() {
+    static bool ready = false;
+    if (!ready) {
+        loadTextureSet();
+        setUpFrameKeeping();
+        compileStrokeFont();
+        ready = true;
+    }
+}
+
+void frame(benchmark::State& state) {
+    for (auto _ : state) {
+        washScreen();
+        drawScene();
+    }
+}
+
+// The first frame of a game: seven queue tiles and the preview.
+void frameOpening(benchmark::State& state) {
+    setUpDrawing();
+    dealNewGame(kSeed);
+    frame(state);
+}
+BENCHMARK(frameOpening);
+
+// The busiest frame: a game over on a full board, so 32 shaken tiles, the
+// outline, the reward picture and the longest score line.
+void frameFullBoard(benchmark::State& state) {
+    setUpDrawing();
+    dealNewGame(kSeed);
+    TileCode code = 1;
+    for (Column& column : gameState.columns) {
+        for (TileCode& tile : column.tiles) {
+            tile = code++;
+        }
+        column.count = kColumnHeight;
+    }
+    for (TileCode& tile : gameState.queue) {
+        tile = code++;
+    }
+    gameState.cursor = kColumnCount - 1;
+    gameState.score = kBestScore;
+    gameState.bestScore = kBestScore;
+    gameState.gameOver = true;
+    frame(state);
+}
+BENCHMARK(frameFullBoard);
+
+// Vetting all 46 pictures, as start-up does before SOIL sees them.
+void checkAllPictures(benchmark::State& state) {
+    for (auto _ : state) {
+        for (int k = 0; textureNames[k][0] != '\0'; ++k) {
+            std::snprintf(textBuffer, sizeof textBuffer, "dat/img/%s.png", textureNames[k]);
+            benchmark::DoNotOptimize(pictureIsSafe(textBuffer, kPictureSide));
+        }
+    }
+}
+BENCHMARK(checkAllPictures)->Unit(benchmark::kMillisecond);
+
+// SOIL's decoding of all 46, without the upload a GL would add.
+void decodeAllPictures(benchmark::State& state) {
+    for (auto _ : state) {
+        for (int k = 0; textureNames[k][0] != '\0'; ++k) {
+            std::snprintf(textBuffer, sizeof textBuffer, "dat/img/%s.png", textureNames[k]);
+            int width = 0;
+            int height = 0;
+            int channels = 0;
+            unsigned char* pixels =
+                SOIL_load_image(textBuffer, &width, &height, &channels, SOIL_LOAD_AUTO);
+            benchmark::DoNotOptimize(pixels);
+            SOIL_free_image_data(pixels);
+        }
+    }
+}
+BENCHMARK(decodeAllPictures)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (chdir(KESSARY_SOURCE_DIR) != 0) {
+        return 1;
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

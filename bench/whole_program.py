@@ -1,0 +1,126 @@
+"""Runs the game against the reference program under Xvfb and Mesa's software
+GL, alternating them over several rounds, and reports the game's frame rate
+and start-up time as ratios to the reference's.
+
+Both programs run with the frame-counting probe preloaded and are launched
+through exec_clock, so start-up is timed from the exec itself. The game is
+put into its busiest frame (a game over on a full board) by a fixed deal and
+presses in its first frame; the reference draws that frame's GL work with no
+game. Rounds alternate reference, game, reference, game, ... so that a change
+in the machine's load falls on both alike; ratios are taken within each round
+and their median reported.
+
+    python3 whole_program.py --build BUILD_DIR [--rounds N] [--seconds S]
+"""
+
+import argparse
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import tempfile
+
+REPO_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SCREEN = "1024x768x24"
+WARMUP_MS = 500
+RUN_TIMEOUT = 60.0
+
+
+def start_xvfb():
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN, "-nolisten", "tcp"],
+        pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as announce:
+        number = announce.readline().strip()
+    if not number:
+        server.kill()
+        raise RuntimeError("Xvfb did not start")
+    return server, ":" + number
+
+
+def parse_results(text):
+    fields = dict(item.split("=") for item in text.split())
+    return {name: float(value) for name, value in fields.items()}
+
+
+def run_once(build, program, display, seconds, seed, presses):
+    """One run of `program`; returns the probe's figures."""
+    with tempfile.NamedTemporaryFile("r", suffix=".probe") as out:
+        env = dict(os.environ)
+        env.update({
+            "DISPLAY": display,
+            "LD_PRELOAD": os.path.join(build, "bench", "libswap_probe.so"),
+            "KESSARY_PROBE_OUT": out.name,
+            "KESSARY_PROBE_WARMUP_MS": str(WARMUP_MS),
+            "KESSARY_PROBE_MEASURE_MS": str(int(seconds * 1000)),
+            "KESSARY_PROBE_SEED": str(seed),
+            "KESSARY_PROBE_SPACES": str(presses),
+        })
+        launcher = os.path.join(build, "bench", "exec_clock")
+        subprocess.run([launcher, program], cwd=REPO_ROOT, env=env, timeout=RUN_TIMEOUT,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
+        text = out.read()
+    if not text:
+        raise RuntimeError(f"{program} reported nothing")
+    return parse_results(text)
+
+
+def full_board_deal(build):
+    finder = os.path.join(build, "bench", "full_board_seed")
+    seed, presses = subprocess.run([finder], check=True, capture_output=True,
+                                   text=True).stdout.split()
+    return int(seed), int(presses)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--seconds", type=float, default=3.0)
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    programs = {
+        "reference": os.path.join(build, "bench", "kessary_reference"),
+        "game": os.path.join(build, "kessary"),
+    }
+    seed, presses = full_board_deal(build)
+
+    server, display = start_xvfb()
+    runs = {name: [] for name in programs}
+    try:
+        for round_number in range(1, args.rounds + 1):
+            for name, program in programs.items():
+                # The reference takes the same presses; it ignores them.
+                result = run_once(build, program, display, args.seconds, seed, presses)
+                runs[name].append(result)
+                print(f"round {round_number} {name:9}  {result['fps']:8.1f} fps  "
+                      f"start-up {result['startup_ms']:7.1f} ms  "
+                      f"pictures {result['pictures_ms']:6.1f} ms", flush=True)
+    finally:
+        server.terminate()
+        server.wait()
+
+    def median(name, field):
+        return statistics.median(run[field] for run in runs[name])
+
+    def round_ratios(field):
+        return [game[field] / ref[field] for game, ref in zip(runs["game"], runs["reference"])]
+
+    print()
+    print(f"machine: {platform.machine()}, {os.cpu_count()} cores, "
+          f"load average {os.getloadavg()[0]:.2f} at the end; "
+          f"{args.rounds} rounds of {args.seconds:g} s, game deal {seed} after {presses} presses")
+    print(f"{'':22}{'reference':>12}{'game':>12}{'ratio':>10}")
+    for field, label in (("fps", "frames per second"), ("startup_ms", "exec to first frame ms"),
+                         ("pictures_ms", "picture loading ms")):
+        ratio = statistics.median(round_ratios(field))
+        print(f"{label:22}{median('reference', field):12.1f}{median('game', field):12.1f}"
+              f"{ratio:10.3f}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
