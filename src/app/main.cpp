@@ -6,12 +6,15 @@
 // need the GL context, so they come after the video mode and go before
 // SDL_Quit takes it away. The only failure acted on is a window that never
 // opened: with no GL context there is nothing to run, and that is reported on
-// stderr with status 1 rather than passed off as success.
+// stderr with status 1 rather than passed off as success. A window nobody can
+// see counts as not opened: with no display, SDL 2 under the 1.2 API quietly
+// falls back to an offscreen driver, and the game would spin there unseen.
 #include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/frame_loop.h"
 #include "game/game_state.h"
@@ -21,8 +24,10 @@
 
 namespace {
 
-// Audio is started with the rest but never used.
+// Audio is started with the rest but never used, so a machine without sound
+// still gets the game: start-up tries again without it.
 constexpr Uint32 kSdlSubsystems = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO;
+constexpr Uint32 kSdlSubsystemsWithoutAudio = SDL_INIT_TIMER | SDL_INIT_VIDEO;
 
 constexpr const char* kWindowTitle = "kessary is longer than any vare";
 constexpr const char* kIconTitle = "kessary";
@@ -32,10 +37,37 @@ constexpr int kBitsPerPixel = 32;
 constexpr GLdouble kNearZ = -5.0;
 constexpr GLdouble kFarZ = 5.0;
 
+// Video drivers that draw nowhere anyone can see.
+constexpr const char* kInvisibleDrivers[] = {"offscreen", "dummy"};
+constexpr int kDriverNameSize = 64;
+
 [[noreturn]] void failToOpenWindow() {
     std::fprintf(stderr, "kessary: cannot open the window: %s\n", SDL_GetError());
     SDL_Quit();
     std::exit(EXIT_FAILURE);
+}
+
+bool videoDriverIsInvisible() {
+    char name[kDriverNameSize] = "";
+    if (SDL_VideoDriverName(name, kDriverNameSize) == nullptr) {
+        return false;  // unknown here; a missing display still fails at the video mode
+    }
+    for (const char* invisible : kInvisibleDrivers) {
+        if (std::strcmp(name, invisible) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void startSdl() {
+    if (SDL_Init(kSdlSubsystems) < 0 && SDL_Init(kSdlSubsystemsWithoutAudio) < 0) {
+        failToOpenWindow();
+    }
+    if (videoDriverIsInvisible()) {
+        SDL_SetError("no display to show it on");
+        failToOpenWindow();
+    }
 }
 
 }  // namespace
@@ -76,9 +108,7 @@ void initGraphics() {
 
 // Arguments are ignored: the game has no options.
 int main() {
-    if (SDL_Init(kSdlSubsystems) < 0) {
-        failToOpenWindow();
-    }
+    startSdl();
     SDL_WM_SetCaption(kWindowTitle, kIconTitle);
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(0, 0);  // one key-down per physical press

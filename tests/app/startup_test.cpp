@@ -157,24 +157,46 @@ void runKessaryAndLogAtExit() {
     runKessary();
 }
 
-TEST_F(Startup, NoSdlMeansOneLineOnStderrAndStatusOne) {
-    sdlStandin.initFails = true;
+std::string failureOutput(const std::string& message, std::vector<std::string> calls) {
+    calls.push_back("SDL_Quit");
+    return "kessary: cannot open the window: " + message + "\n" + joinLines(calls);
+}
+
+TEST_F(Startup, NoVideoMeansOneLineOnStderrAndStatusOne) {
+    sdlStandin.failingSubsystems = SDL_INIT_VIDEO;
     sdlStandin.error = "No available video device";
-    const std::string expected = "kessary: cannot open the window: No available video device\n" +
-                                 joinLines({kSdlInit, "SDL_Quit"});
     EXPECT_EXIT(runKessaryAndLogAtExit(), ::testing::ExitedWithCode(1),
-                ::testing::Matcher<const std::string&>(expected));
+                ::testing::Matcher<const std::string&>(
+                    failureOutput("No available video device",
+                                  {kSdlInit, call("SDL_Init", SDL_INIT_TIMER | SDL_INIT_VIDEO)})));
 }
 
 TEST_F(Startup, NoVideoModeMeansOneLineOnStderrStatusOneAndNoGl) {
     sdlStandin.videoModeFails = true;
     sdlStandin.error = "Couldn't find matching GLX visual";
-    std::vector<std::string> calls = kUpToVideoMode;
-    calls.push_back("SDL_Quit");
-    const std::string expected =
-        "kessary: cannot open the window: Couldn't find matching GLX visual\n" + joinLines(calls);
     EXPECT_EXIT(runKessaryAndLogAtExit(), ::testing::ExitedWithCode(1),
-                ::testing::Matcher<const std::string&>(expected));
+                ::testing::Matcher<const std::string&>(
+                    failureOutput("Couldn't find matching GLX visual", kUpToVideoMode)));
+}
+
+// With no display SDL 2 falls back to drawing offscreen; nobody would see the game.
+TEST_F(Startup, InvisibleVideoDriverCountsAsNoWindow) {
+    for (const char* driver : {"offscreen", "dummy"}) {
+        sdlStandin.videoDriver = driver;
+        EXPECT_EXIT(runKessaryAndLogAtExit(), ::testing::ExitedWithCode(1),
+                    ::testing::Matcher<const std::string&>(
+                        failureOutput("no display to show it on", {kSdlInit})))
+            << driver;
+    }
+}
+
+TEST_F(Startup, NoAudioStillStartsTheGame) {
+    sdlStandin.failingSubsystems = SDL_INIT_AUDIO;
+    EXPECT_EQ(runKessary(), 0);
+    std::vector<std::string> expected = kUpToVideoMode;
+    expected.insert(expected.begin() + 1, call("SDL_Init", SDL_INIT_TIMER | SDL_INIT_VIDEO));
+    expected.insert(expected.end(), kAfterVideoMode.begin(), kAfterVideoMode.end());
+    EXPECT_EQ(sdlStandin.log, expected);
 }
 
 }  // namespace

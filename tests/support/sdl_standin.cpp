@@ -2,6 +2,7 @@
 // See sdl_standin.h for how a script is played.
 #include "sdl_standin.h"
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -112,7 +113,12 @@ void SDL_GL_SwapBuffers() {
 
 int SDL_Init(Uint32 flags) {
     logCall("SDL_Init " + std::to_string(flags));
-    return sdlStandin.initFails ? -1 : 0;
+    return (flags & sdlStandin.failingSubsystems) != 0 ? -1 : 0;
+}
+
+char* SDL_VideoDriverName(char* namebuf, int maxlen) {
+    std::snprintf(namebuf, static_cast<size_t>(maxlen), "%s", sdlStandin.videoDriver.c_str());
+    return namebuf;
 }
 
 void SDL_Quit() {
@@ -121,6 +127,15 @@ void SDL_Quit() {
 
 char* SDL_GetError() {
     return sdlStandin.error.data();
+}
+
+void SDL_SetError(const char* fmt, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(text, sizeof text, fmt, args);
+    va_end(args);
+    sdlStandin.error = text;
 }
 
 void SDL_WM_SetCaption(const char* title, const char* icon) {

@@ -30,9 +30,12 @@ struct SdlStandin {
     Uint32 swapMs = 0;                 // added to the clock by every buffer swap
     int swaps = 0;                     // SDL_GL_SwapBuffers calls
 
-    // Start-up: which calls fail, and the error text SDL_GetError gives then.
-    bool initFails = false;
+    // Start-up: SDL_Init fails when asked for any of `failingSubsystems`;
+    // `videoDriver` is what SDL_VideoDriverName reports; `error` is what
+    // SDL_GetError gives (SDL_SetError replaces it).
+    Uint32 failingSubsystems = 0;
     bool videoModeFails = false;
+    std::string videoDriver = "x11";
     std::string error;
 
     std::vector<std::string> log;  // every call, in order
