@@ -368,6 +368,13 @@ TEST(SceneLookups, OutOfRangeEntriesStopTheFrameInsteadOfReadingPastTheEnd) {
     setBoard({}, {});
     gameState.columns[0].count = 1;  // a counted slot holding no tile
     EXPECT_THROW(drawScene(), std::out_of_range);
+
+    // A count past the column's height draws the four slots there are.
+    resetDrawing();
+    setBoard({}, {{1, 2, 3, 4}});
+    gameState.columns[0].count = kColumnHeight + 1;
+    drawScene();
+    EXPECT_EQ(texturedQuads().size(), 4u);
 }
 
 }  // namespace
