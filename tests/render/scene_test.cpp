@@ -42,6 +42,16 @@ void expectColourNear(const std::array<float, 4>& actual, const std::array<float
     }
 }
 
+// A 1-pixel line from (x1, y1) to (x2, y2) in `colour`.
+void expectThinLine(const RecordedPrimitive& line, const std::array<double, 4>& ends,
+                    const std::array<float, 4>& colour) {
+    ASSERT_EQ(line.vertices.size(), 2u);
+    expectAt(line.vertices[0], ends[0], ends[1]);
+    expectAt(line.vertices[1], ends[2], ends[3]);
+    EXPECT_EQ(line.vertices[0].colour, colour);
+    EXPECT_EQ(line.lineWidth, 1.0f);
+}
+
 // The outline quads: drawn untextured with the polygon mode set to lines.
 std::vector<RecordedPrimitive> outlines() {
     std::vector<RecordedPrimitive> found;
@@ -85,11 +95,7 @@ TEST(SceneLayout, EveryTileQuadHasItsPlaceSizePictureAndColour) {
 
     const std::vector<RecordedPrimitive> lines = plainPrimitives(GL_LINES);
     ASSERT_FALSE(lines.empty());
-    const RecordedPrimitive& separator = lines[0];
-    expectAt(separator.vertices[0], 0.0, 120.0);
-    expectAt(separator.vertices[1], 640.0, 120.0);
-    EXPECT_EQ(separator.vertices[0].colour, (std::array<float, 4>{0.0f, 0.0f, 0.0f, 0.02f}));
-    EXPECT_EQ(separator.lineWidth, 1.0f);
+    expectThinLine(lines[0], {0.0, 120.0, 640.0, 120.0}, {0.0f, 0.0f, 0.0f, 0.02f});
 }
 
 TEST(SceneLayout, ShakeTakesYThenXAndEachShakenQuadTheNextJitterEntry) {
@@ -222,11 +228,7 @@ TEST(SceneText, ScoreLineIsFormattedAndDrawnAtTheTopRight) {
     // The first text line is the foot of the 's', (0, 0.1)-(0.5, 0.1) at scale 16.
     const std::vector<RecordedPrimitive> lines = plainPrimitives(GL_LINES);
     ASSERT_GT(lines.size(), 1u);
-    const RecordedPrimitive& foot = lines[1];
-    expectAt(foot.vertices[0], 400.0, 549.6);
-    expectAt(foot.vertices[1], 408.0, 549.6);
-    EXPECT_EQ(foot.vertices[0].colour, (std::array<float, 4>{0.0f, 0.0f, 0.0f, 0.7f}));
-    EXPECT_EQ(foot.lineWidth, 1.0f);
+    expectThinLine(lines[1], {400.0, 549.6, 408.0, 549.6}, {0.0f, 0.0f, 0.0f, 0.7f});
 }
 
 TEST(SceneNoise, RandomTrianglesTakeBlueGreenRedThenYBeforeX) {

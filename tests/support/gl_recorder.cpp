@@ -284,9 +284,6 @@ void glGetIntegerv(GLenum name, GLint* value) {
         case GL_MAX_TEXTURE_SIZE:
             *value = glRecorder.maxTextureSize;
             break;
-        case GL_TEXTURE_BINDING_2D:
-            *value = static_cast<GLint>(glRecorder.boundTexture);
-            break;
         default:
             flagError(GL_INVALID_ENUM);
             break;
