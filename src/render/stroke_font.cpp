@@ -12,7 +12,7 @@ char textBuffer[kTextBufferSize];
 
 GLuint fontListBase = 0;
 
-const char glyphChars[] =
+constexpr char glyphChars[] =
     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .,!?()+-*_:'/%";
 static_assert(sizeof(glyphChars) == kGlyphCount + 1, "one character per glyph");
 
@@ -125,14 +125,29 @@ constexpr char kWideMark = '^';  // draws the next character with wide lines
 constexpr GLfloat kWideLineWidth = 2.0f;
 constexpr GLfloat kNormalLineWidth = 1.0f;
 
+constexpr int kByteValues = 256;
+
+// The glyph index of every byte, -1 where the font has none: the search of
+// glyphChars from its start, done once while compiling instead of for every
+// character of every frame. Filled from the back, so the first position wins.
+struct GlyphLookup {
+    std::int8_t index[kByteValues];
+};
+constexpr GlyphLookup makeGlyphLookup() {
+    GlyphLookup lookup{};
+    for (std::int8_t& index : lookup.index) {
+        index = -1;
+    }
+    for (int i = kGlyphCount - 1; i >= 0; --i) {
+        lookup.index[static_cast<unsigned char>(glyphChars[i])] = static_cast<std::int8_t>(i);
+    }
+    return lookup;
+}
+constexpr GlyphLookup kGlyphLookup = makeGlyphLookup();
+
 // The glyph index of `c`, or -1 when the font has no glyph for it.
 int glyphIndex(char c) {
-    for (int i = 0; i < kGlyphCount; ++i) {
-        if (glyphChars[i] == c) {
-            return i;
-        }
-    }
-    return -1;
+    return kGlyphLookup.index[static_cast<unsigned char>(c)];
 }
 
 }  // namespace
