@@ -26,6 +26,7 @@ import contextlib
 import dataclasses
 import os
 import re
+import shutil
 import signal
 import subprocess
 import sys
@@ -38,6 +39,17 @@ WINDOW_TITLE = "kessary is longer than any vare"
 WINDOW_WIDTH = 640
 WINDOW_HEIGHT = 580
 SCREEN_SIZE = "1024x768x24"
+
+WHOLE_WINDOW = (0, 0, WINDOW_WIDTH, WINDOW_HEIGHT)
+DRAWN_BELOW = 0.999  # mean brightness once anything at all is drawn over the white
+
+# The two ways the picture survives from frame to frame: sdl12-compat's own
+# framebuffer object (its default), or the window's back buffer with our kept
+# copy of the frame (when its OpenGL scaling is off).
+FRAME_KEEPING_PATHS = (
+    ("compat framebuffer", {}),
+    ("kept frame", {"SDL12COMPAT_OPENGL_SCALING": "0"}),
+)
 
 # Generous: under the sanitizers and on a loaded machine start-up is slow.
 START_TIMEOUT = 30.0
@@ -55,6 +67,7 @@ class Game:
     process: subprocess.Popen
     display: str
     window: str  # X window id as xdotool prints it, "" until found
+    work_dir: str  # private scratch: output files and XDG_RUNTIME_DIR
     stdout_path: str
     stderr_path: str
 
@@ -134,50 +147,78 @@ def xvfb():
             server.wait()
 
 
-def start_kessary(display, extra_env=None, find_window=True):
+def start_kessary(display, extra_env=None, find_window=True, wrapper=()):
     """Starts the program on `display` (None: with no DISPLAY at all).
 
     The default dispositions of SIGINT and SIGTERM are restored, so a test
-    runner that ignores them does not make the program immune. Returns a Game;
-    with `find_window` it waits for the window and fills in `Game.window`.
+    runner that ignores them does not make the program immune. The program
+    gets a private XDG_RUNTIME_DIR, as in a desktop session (without one,
+    libwayland complains on stderr while SDL looks for a display). `wrapper`
+    goes before the program on the command line (valgrind, for instance).
+    Returns a Game; with `find_window` it waits for the window, fills in
+    `Game.window` and puts the pointer over the window, so it has the focus.
     """
+    work_dir = tempfile.mkdtemp(prefix="kessary-e2e-")
+    runtime_dir = os.path.join(work_dir, "runtime")
+    os.mkdir(runtime_dir, 0o700)
     env = dict(os.environ)
     env.pop("DISPLAY", None)
     if display is not None:
         env["DISPLAY"] = display
+    env["XDG_RUNTIME_DIR"] = runtime_dir
     env.update(extra_env or {})
-    out_dir = tempfile.mkdtemp(prefix="kessary-e2e-")
-    stdout_path = os.path.join(out_dir, "stdout")
-    stderr_path = os.path.join(out_dir, "stderr")
+    stdout_path = os.path.join(work_dir, "stdout")
+    stderr_path = os.path.join(work_dir, "stderr")
     with open(stdout_path, "wb") as out, open(stderr_path, "wb") as err:
         process = subprocess.Popen(
-            ["env", "--default-signal=INT,TERM", kessary_path],
+            ["env", "--default-signal=INT,TERM", *wrapper, kessary_path],
             cwd=REPO_ROOT, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
-    game = Game(process, display or "", "", stdout_path, stderr_path)
+    game = Game(process, display or "", "", work_dir, stdout_path, stderr_path)
     if find_window:
-        game.window = wait_for_window(game)
+        try:
+            game.window = wait_for_window(game)
+            point_at_window(game)
+        except BaseException:
+            stop(game)
+            raise
     return game
 
 
 def stop(game):
-    """Ends the program if it still runs (SIGTERM, then SIGKILL)."""
+    """Ends the program if it still runs (SIGTERM, then SIGKILL), and tidies up."""
     if game.process.poll() is None:
+        game.process.send_signal(signal.SIGCONT)  # in case a test left it paused
         game.process.send_signal(signal.SIGTERM)
         try:
             game.process.wait(timeout=EXIT_TIMEOUT)
         except subprocess.TimeoutExpired:
             game.process.kill()
             game.process.wait()
+    shutil.rmtree(game.work_dir, ignore_errors=True)
 
 
 @contextlib.contextmanager
-def kessary(display, extra_env=None, find_window=True):
+def kessary(display, extra_env=None, find_window=True, wrapper=()):
     """start_kessary() as a context: the program is stopped on the way out."""
-    game = start_kessary(display, extra_env, find_window)
+    game = start_kessary(display, extra_env, find_window, wrapper)
     try:
         yield game
     finally:
         stop(game)
+
+
+@contextlib.contextmanager
+def paused(game):
+    """Holds the program still (SIGSTOP) while the body looks at its window.
+
+    Its clock keeps running: on SIGCONT the frame loop catches up the missed
+    update steps before its next picture.
+    """
+    game.process.send_signal(signal.SIGSTOP)
+    try:
+        yield
+    finally:
+        game.process.send_signal(signal.SIGCONT)
 
 
 def wait_for_exit(game, timeout=EXIT_TIMEOUT):
@@ -198,6 +239,41 @@ def wait_for_window(game, timeout=START_TIMEOUT):
             return found[0]
         time.sleep(POLL_INTERVAL)
     raise RuntimeError("no kessary window within %.0f s" % timeout)
+
+
+def wait_for_first_picture(game, timeout=START_TIMEOUT):
+    """The first screenshot that shows anything but the untouched black window.
+
+    The program is paused for each look and let run only briefly in between,
+    so what comes back is at most a few frames past the first picture.
+    """
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        with paused(game):
+            picture = screenshot(game)
+        if any(picture.rgb):
+            return picture
+        if game.process.poll() is not None:
+            raise RuntimeError("kessary exited with %d before drawing" % game.process.returncode)
+        time.sleep(0.005)
+    raise RuntimeError("kessary drew nothing within %.0f s" % timeout)
+
+
+def wait_for_play(game, timeout=START_TIMEOUT):
+    """Waits until the frame loop draws: the first picture that is not plain white.
+
+    The first frames can take a second or more on a software GL (it compiles
+    its shaders on first use), and the game's clock runs meanwhile.
+    """
+    wait_for_first_picture(game, timeout)
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        with paused(game):
+            picture = screenshot(game)
+        if mean_brightness(picture, WHOLE_WINDOW) < DRAWN_BELOW:
+            return picture
+        time.sleep(POLL_INTERVAL)
+    raise RuntimeError("kessary drew no frame within %.0f s" % timeout)
 
 
 def window_name(game):
@@ -235,18 +311,29 @@ def point_at_window(game):
 
 
 def press(game, *keys, delay_ms=40):
-    """Presses and releases each key in turn, as a player would (through XTEST)."""
-    point_at_window(game)
+    """Presses and releases each key in turn, as a player would (through XTEST).
+
+    The keys go to the window under the pointer, which start_kessary() put
+    over the game's window.
+    """
     x_tool(game.display, "xdotool", "key", "--delay", str(delay_ms), *keys)
 
 
 def key_down(game, key):
-    point_at_window(game)
     x_tool(game.display, "xdotool", "keydown", key)
 
 
 def key_up(game, key):
     x_tool(game.display, "xdotool", "keyup", key)
+
+
+def unused_display():
+    """A display name no X server answers on."""
+    for number in range(100, 1000):
+        if not (os.path.exists("/tmp/.X11-unix/X%d" % number) or
+                os.path.exists("/tmp/.X%d-lock" % number)):
+            return ":%d" % number
+    raise RuntimeError("every display from :100 to :999 is taken")
 
 
 def screenshot(game, save_as=None):
@@ -291,6 +378,14 @@ def load_picture(path, width, height):
     return parse_ppm(raw)
 
 
+def screenshot_path(name):
+    """Where a test keeps a screenshot worth looking at: $KESSARY_SCREENSHOT_DIR,
+    or the current directory."""
+    return os.path.join(os.environ.get("KESSARY_SCREENSHOT_DIR", os.getcwd()), name)
+
+
+
+
 def view_to_window(x0, y0, x1, y1):
     """The game's view box (origin bottom left, y up) as window rows and columns."""
     return x0, WINDOW_HEIGHT - y1, x1, WINDOW_HEIGHT - y0
@@ -311,6 +406,14 @@ def brightness(rgb):
 def mean_brightness(picture, box):
     values = [brightness(p) for p in region(picture, box)]
     return sum(values) / len(values)
+
+
+def contrast(picture, box):
+    """The standard deviation of brightness in `box`: high where a tile's
+    border and face are drawn, low over the smooth washed background."""
+    values = [brightness(p) for p in region(picture, box)]
+    mean = sum(values) / len(values)
+    return (sum((v - mean) ** 2 for v in values) / len(values)) ** 0.5
 
 
 def dark_fraction(picture, box, below):
