@@ -140,21 +140,6 @@ INSTANTIATE_TEST_SUITE_P(BestScore, BlockedBoard, ::testing::Values(
 ));
 // clang-format on
 
-TEST(Drop, AnEmptyDeckRefillsWithZeroUntilTheHandRunsOut) {
-    setBoard({{}, {1, 2, 3, 4, 10, 11, 12}, {}, 0, 0, 5});
-    for (int drop = 1; drop < kQueueLength; ++drop) {
-        dropTile();
-        EXPECT_EQ(filledQueueSlots(), kQueueLength - drop) << "after drop " << drop;
-        EXPECT_FALSE(gameState.gameOver) << "after drop " << drop;
-    }
-    dropTile();
-    EXPECT_EQ(filledQueueSlots(), 0);
-    EXPECT_TRUE(gameState.gameOver);
-    EXPECT_EQ(columnTiles(0), (std::vector<TileCode>{10, 11, 12, 0}));  // 1..4 were cleared
-    EXPECT_EQ(gameState.score, 11);
-    EXPECT_EQ(gameState.bestScore, 11);
-}
-
 TEST(Drop, TheLastTileCompletingAMeldIsScoredBeforeTheGameEnds) {
     // A pure meld: cleared, the cursor stays on the empty column.
     setBoard({{{}, {}, {}, {}, {1, 2, 3}}, {4}, {}, 4, 10, 0});
@@ -205,74 +190,6 @@ TEST(Drop, AGameWithoutABlockedBoardEndsOnTheFortySecondDrop) {
     EXPECT_EQ(columnTiles(0), (std::vector<TileCode>{9, 18, 0, 0}));
     EXPECT_EQ(gameState.score, 340);
     EXPECT_EQ(gameState.bestScore, 340);
-}
-
-// Would dropping the hand into `column`, full but for one tile, clear it?
-// Tried on a copy of the state, which is then put back.
-bool wouldClear(int column) {
-    const GameState saved = gameState;
-    gameState.cursor = column;
-    dropTile();
-    const bool cleared = gameState.columns[column].count == 0;
-    gameState = saved;
-    return cleared;
-}
-
-// Where a careful player drops: completing a meld that clears, else onto a
-// column with two or more free slots, else wherever there is room.
-int carefulColumn() {
-    int fallback = -1;
-    int open = -1;
-    for (int c = 0; c < kColumnCount; ++c) {
-        const int count = gameState.columns[c].count;
-        if (count == kColumnHeight - 1 && wouldClear(c)) {
-            return c;
-        }
-        if (count < kColumnHeight - 1 && open < 0) {
-            open = c;
-        }
-        if (count < kColumnHeight && fallback < 0) {
-            fallback = c;
-        }
-    }
-    return open >= 0 ? open : fallback;
-}
-
-// Dealt games played by hand (arrows and space): a game that ends with room
-// on the board has used all 42 tiles, the queue emptying one slot per drop
-// once the deck is gone; one that ends sooner is blocked.
-TEST(Drop, DealtGamesEndAfter42DropsOrOnABlockedBoard) {
-    int fullGames = 0;
-    int blockedGames = 0;
-    for (std::uint32_t seed = 0; seed < 200; ++seed) {
-        resetGameState();
-        dealNewGame(seed);
-        int drops = 0;
-        while (!gameState.gameOver && drops < kTileKinds) {
-            const int target = carefulColumn();
-            while (gameState.cursor != target) {
-                handleKeyDown(kKeyRight);
-            }
-            handleKeyDown(kKeySpace);
-            ++drops;
-            ASSERT_TRUE(checkInvariants()) << "seed " << seed << " drop " << drops;
-            const int emptySlots = std::max(0, drops - kDeckAfterDeal);
-            ASSERT_EQ(filledQueueSlots(), kQueueLength - emptySlots) << "seed " << seed;
-        }
-        ASSERT_TRUE(gameState.gameOver) << "seed " << seed << " still running after 42 drops";
-        if (everyColumnFull()) {
-            ++blockedGames;
-            EXPECT_LT(drops, kTileKinds) << "seed " << seed;
-        } else {
-            ++fullGames;
-            EXPECT_EQ(drops, kTileKinds) << "seed " << seed;
-            EXPECT_TRUE(gameState.deck.empty());
-        }
-        // The first game of the process sets the best score to its own.
-        EXPECT_EQ(gameState.bestScore, gameState.score) << "seed " << seed;
-    }
-    EXPECT_GT(fullGames, 0);
-    EXPECT_GT(blockedGames, 0);
 }
 
 }  // namespace

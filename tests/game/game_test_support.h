@@ -140,6 +140,32 @@ inline std::string describeAll() {
 // Runs a script of space-separated words, each optionally prefixed by a
 // count as in "20xstep": L R U D (arrows), space, z, step (one update step),
 // key<n> (any key code) and deal<n> (a new game from seed n).
+struct ScriptKey {
+    const char* word;
+    std::int32_t key;
+};
+
+// clang-format off
+constexpr ScriptKey kScriptKeys[] = {
+    {"L",     kKeyLeft },  // left arrow
+    {"R",     kKeyRight},  // right arrow
+    {"U",     kKeyUp   },  // up arrow
+    {"D",     kKeyDown },  // down arrow
+    {"space", kKeySpace},  // space bar
+    {"z",     kKeyZ    },  // z
+};
+// clang-format on
+
+// The key a script word names, or -1 for the words that are not plain keys.
+inline std::int32_t scriptKey(const std::string& word) {
+    for (const ScriptKey& entry : kScriptKeys) {
+        if (word == entry.word) {
+            return entry.key;
+        }
+    }
+    return word.rfind("key", 0) == 0 ? std::stoi(word.substr(3)) : -1;
+}
+
 inline void playScript(const std::string& script) {
     std::istringstream words(script);
     std::string word;
@@ -150,23 +176,12 @@ inline void playScript(const std::string& script) {
             times = std::stoi(word.substr(0, x));
             word = word.substr(x + 1);
         }
+        const std::int32_t key = scriptKey(word);
         for (int n = 0; n < times; ++n) {
             if (word == "step") {
                 stepGame();
-            } else if (word == "L") {
-                handleKeyDown(kKeyLeft);
-            } else if (word == "R") {
-                handleKeyDown(kKeyRight);
-            } else if (word == "U") {
-                handleKeyDown(kKeyUp);
-            } else if (word == "D") {
-                handleKeyDown(kKeyDown);
-            } else if (word == "space") {
-                handleKeyDown(kKeySpace);
-            } else if (word == "z") {
-                handleKeyDown(kKeyZ);
-            } else if (word.rfind("key", 0) == 0) {
-                handleKeyDown(std::stoi(word.substr(3)));
+            } else if (key >= 0) {
+                handleKeyDown(key);
             } else if (word.rfind("deal", 0) == 0) {
                 dealNewGame(static_cast<std::uint32_t>(std::stoul(word.substr(4))));
             } else {
