@@ -44,13 +44,13 @@ void randomFloor(benchmark::State& state) {
 }
 BENCHMARK(randomFloor);
 
-// One step of a running game. A game ends after at most 42 drops (840
-// steps); the next deal is made outside the timing.
-void stepGameRunning(benchmark::State& state) {
+// One call of `call` in a running game: a step or a drop. A game ends after at
+// most 42 drops (840 steps); the next deal is made outside the timing.
+void inRunningGame(benchmark::State& state, void (*call)()) {
     std::uint32_t seed = kSeed;
     dealNewGame(seed);
     for (auto _ : state) {
-        stepGame();
+        call();
         if (gameState.gameOver) {
             state.PauseTiming();
             dealNewGame(++seed);
@@ -58,7 +58,8 @@ void stepGameRunning(benchmark::State& state) {
         }
     }
 }
-BENCHMARK(stepGameRunning);
+BENCHMARK_CAPTURE(inRunningGame, stepGame, stepGame);
+BENCHMARK_CAPTURE(inRunningGame, dropTile, dropTile);
 
 // Full columns as play makes them: four tiles dropped in a row, for a spread
 // of deals so the branches see pure, mixed and dragon melds alike.
@@ -81,20 +82,6 @@ void scoreColumnCall(benchmark::State& state) {
     }
 }
 BENCHMARK(scoreColumnCall);
-
-void dropTileCall(benchmark::State& state) {
-    std::uint32_t seed = kSeed;
-    dealNewGame(seed);
-    for (auto _ : state) {
-        dropTile();
-        if (gameState.gameOver) {
-            state.PauseTiming();
-            dealNewGame(++seed);
-            state.ResumeTiming();
-        }
-    }
-}
-BENCHMARK(dropTileCall);
 
 void dealNewGameCall(benchmark::State& state) {
     std::uint32_t seed = kSeed;
