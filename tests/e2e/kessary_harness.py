@@ -55,6 +55,7 @@ FRAME_KEEPING_PATHS = (
 START_TIMEOUT = 30.0
 EXIT_TIMEOUT = 15.0
 POLL_INTERVAL = 0.05
+PAUSE_SETTLE = 0.03
 
 # The program under test; set by main() from --kessary.
 kessary_path = None
@@ -212,9 +213,11 @@ def paused(game):
     """Holds the program still (SIGSTOP) while the body looks at its window.
 
     Its clock keeps running: on SIGCONT the frame loop catches up the missed
-    update steps before its next picture.
+    update steps before its next picture. The X server gets a moment to draw
+    what the program had already sent before it stopped.
     """
     game.process.send_signal(signal.SIGSTOP)
+    time.sleep(PAUSE_SETTLE)
     try:
         yield
     finally:
