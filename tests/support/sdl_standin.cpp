@@ -94,7 +94,7 @@ int SDL_PollEvent(SDL_Event* event) {
     }
     *event = s.pending.front();
     s.pending.pop_front();
-    logCall("SDL_PollEvent " + std::to_string(event->type));
+    logCall(callEntry("SDL_PollEvent", event->type));
     return 1;
 }
 
@@ -112,7 +112,12 @@ void SDL_GL_SwapBuffers() {
 // ---- start-up and shutdown -------------------------------------------------
 
 int SDL_Init(Uint32 flags) {
-    logCall("SDL_Init " + std::to_string(flags));
+    logCall(callEntry("SDL_Init", flags));
+    return (flags & sdlStandin.failingSubsystems) != 0 ? -1 : 0;
+}
+
+int SDL_InitSubSystem(Uint32 flags) {
+    logCall(callEntry("SDL_InitSubSystem", flags));
     return (flags & sdlStandin.failingSubsystems) != 0 ? -1 : 0;
 }
 
@@ -143,27 +148,26 @@ void SDL_WM_SetCaption(const char* title, const char* icon) {
 }
 
 int SDL_EnableUNICODE(int enable) {
-    logCall("SDL_EnableUNICODE " + std::to_string(enable));
+    logCall(callEntry("SDL_EnableUNICODE", enable));
     return 0;
 }
 
 int SDL_EnableKeyRepeat(int delay, int interval) {
-    logCall("SDL_EnableKeyRepeat " + std::to_string(delay) + " " + std::to_string(interval));
+    logCall(callEntry("SDL_EnableKeyRepeat", delay, interval));
     return 0;
 }
 
 int SDL_ShowCursor(int toggle) {
-    logCall("SDL_ShowCursor " + std::to_string(toggle));
+    logCall(callEntry("SDL_ShowCursor", toggle));
     return 1;
 }
 
 int SDL_GL_SetAttribute(SDL_GLattr attr, int value) {
-    logCall("SDL_GL_SetAttribute " + std::to_string(attr) + " " + std::to_string(value));
+    logCall(callEntry("SDL_GL_SetAttribute", attr, value));
     return 0;
 }
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
-    logCall("SDL_SetVideoMode " + std::to_string(width) + " " + std::to_string(height) + " " +
-            std::to_string(bpp) + " " + std::to_string(flags));
+    logCall(callEntry("SDL_SetVideoMode", width, height, bpp, flags));
     return sdlStandin.videoModeFails ? nullptr : &videoSurface;
 }

@@ -30,7 +30,8 @@ struct SdlStandin {
     Uint32 swapMs = 0;                 // added to the clock by every buffer swap
     int swaps = 0;                     // SDL_GL_SwapBuffers calls
 
-    // Start-up: SDL_Init fails when asked for any of `failingSubsystems`;
+    // Start-up: SDL_Init and SDL_InitSubSystem fail when asked for any of
+    // `failingSubsystems`;
     // `videoDriver` is what SDL_VideoDriverName reports; `error` is what
     // SDL_GetError gives (SDL_SetError replaces it).
     Uint32 failingSubsystems = 0;
@@ -48,6 +49,14 @@ void resetSdlStandin();
 
 // Appends one entry to the shared call log.
 void logCall(const std::string& entry);
+
+// How a call with numeric arguments reads in the log: "name 1 2 3".
+template <typename... Args>
+std::string callEntry(const char* name, Args... args) {
+    std::string entry = name;
+    ((entry += " " + std::to_string(args)), ...);
+    return entry;
+}
 
 // Appends frames to the script, each `elapsedMs` after the previous one.
 void scriptFrame(Uint32 elapsedMs, std::vector<SDL_Event> events = {});
