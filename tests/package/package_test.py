@@ -44,21 +44,22 @@ QUEUE_ROW = kh.view_to_window(0, 0, 640, 110)
 COLOUR_SPREAD = 60  # max - min channel of a pixel that counts as coloured
 MIN_COLOURED_SHARE = 0.03
 FACES_TIMEOUT = 20.0
+BIG_SCREEN_SIZE = "1600x1200x24"  # room for the doubled 1280 x 1160 window
 
 # Set by main() from the command line.
 build_dir = None
 work_dir = None
 
 
-def run(args, env=None, cwd=None):
+def run(args, env=None):
     """Runs a command to completion; its CompletedProcess, output as text."""
-    return subprocess.run(args, env=env, cwd=cwd, capture_output=True, text=True,
+    return subprocess.run(args, env=env, capture_output=True, text=True,
                           timeout=COMMAND_TIMEOUT)
 
 
-def run_checked(test, args, env=None, cwd=None):
+def run_checked(test, args):
     """run(), failing `test` with the command's output when it does not succeed."""
-    result = run(args, env, cwd)
+    result = run(args)
     test.assertEqual(result.returncode, 0, "%s failed:\n%s%s" %
                      (" ".join(args), result.stdout, result.stderr))
     return result
@@ -73,15 +74,19 @@ def deb_folder():
     return os.path.join(work_dir, "deb")
 
 
+def architecture():
+    return subprocess.run(["dpkg", "--print-architecture"], capture_output=True, text=True,
+                          check=True).stdout.strip()
+
+
 def deb_path():
-    return os.path.join(deb_folder(), "kessary_%s_amd64.deb" % project_version())
+    return os.path.join(deb_folder(), "kessary_%s_%s.deb" % (project_version(), architecture()))
 
 
-def install_into(test, destdir, prefix):
+def install_into(destdir, prefix):
     """`cmake --install` of the build tree under `prefix`, staged in `destdir`."""
-    env = dict(os.environ, DESTDIR=destdir)
-    run_checked(test, ["cmake", "--install", build_dir, "--prefix", prefix, "--strip"], env=env)
-    return destdir + prefix
+    return run(["cmake", "--install", build_dir, "--prefix", prefix, "--strip"],
+               env=dict(os.environ, DESTDIR=destdir))
 
 
 def expected_files(prefix):
@@ -113,25 +118,37 @@ def coloured_share(picture, box):
     return coloured / len(pixels)
 
 
-def play_from_elsewhere(test, launcher):
+def play_from_elsewhere(test, launcher, extra_env=None, scale=1):
     """Starts `launcher` from an empty folder, waits for the tile faces in the
-    queue row, then quits with Escape. Returns the coloured share it saw."""
+    queue row, then quits with Escape. Returns the coloured share it saw and
+    the window's size; `scale` is the window's size over the game's."""
     elsewhere = tempfile.mkdtemp(prefix="kessary-elsewhere-")
     kh.kessary_path = launcher
+    queue_row = tuple(scale * v for v in QUEUE_ROW)
     share = 0.0
     try:
         # env -C starts the launcher in `elsewhere`, not where the harness runs it.
-        with kh.xvfb() as display, kh.kessary(display, wrapper=("env", "-C", elsewhere)) as game:
+        with kh.xvfb() as display, \
+                kh.kessary(display, extra_env, wrapper=("env", "-C", elsewhere)) as game:
+            size = kh.window_geometry(game)[2:]
             deadline = time.monotonic() + FACES_TIMEOUT
             while share < MIN_COLOURED_SHARE and time.monotonic() < deadline:
                 time.sleep(kh.POLL_INTERVAL)
-                share = coloured_share(kh.screenshot(game), QUEUE_ROW)
+                share = coloured_share(kh.screenshot(game), queue_row)
             kh.press(game, "Escape")
             test.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
         test.assertEqual(os.listdir(elsewhere), [], "the game wrote into its working folder")
     finally:
         shutil.rmtree(elsewhere)
-    return share
+    return share, size
+
+
+def sdl_scales_windows():
+    """Whether the game was built on the 1.2-on-SDL-2 library (version 1.2.50
+    on), which reads SDL12COMPAT_WINDOW_SCALING; classic SDL 1.2 does not."""
+    version = run(["pkg-config", "--modversion", "sdl"]).stdout.strip()
+    parts = [int(part) for part in re.findall(r"\d+", version)[:3]]
+    return parts >= [1, 2, 50]
 
 
 class DebianPackage(unittest.TestCase):
@@ -143,8 +160,7 @@ class DebianPackage(unittest.TestCase):
         os.makedirs(deb_folder())
         stage = os.path.join(work_dir, "deb-stage")
         shutil.rmtree(stage, ignore_errors=True)
-        cls.install = run(["cmake", "--install", build_dir, "--prefix", PACKAGE_PREFIX, "--strip"],
-                          env=dict(os.environ, DESTDIR=stage))
+        cls.install = install_into(stage, PACKAGE_PREFIX)
         # The project's own CPack settings, packing the staged tree instead of
         # running the install rules again (which would first rebuild the tree).
         config = os.path.join(work_dir, "cpack-config.cmake")
@@ -165,7 +181,7 @@ class DebianPackage(unittest.TestCase):
         fields = self.fields()
         self.assertEqual(fields["Package"], "kessary")
         self.assertEqual(fields["Version"], project_version())
-        self.assertEqual(fields["Architecture"], "amd64")
+        self.assertEqual(fields["Architecture"], architecture())
         self.assertEqual(fields["Section"], "games")
         self.assertEqual(fields["Priority"], "optional")
         self.assertRegex(fields["Maintainer"], r".+ <.+@.+>")
@@ -210,9 +226,28 @@ class UnpackedPackage(unittest.TestCase):
     def setUp(self):
         self.assertEqual(self.unpack.returncode, 0, self.unpack.stderr)
 
+    def launcher(self):
+        return os.path.join(self.root, "usr/games/kessary")
+
     def test_launcher_plays_the_game_with_its_pictures_from_anywhere(self):
-        share = play_from_elsewhere(self, os.path.join(self.root, "usr/games/kessary"))
+        share, size = play_from_elsewhere(self, self.launcher())
+        self.assertEqual(size, (kh.WINDOW_WIDTH, kh.WINDOW_HEIGHT))
         self.assertGreaterEqual(share, MIN_COLOURED_SHARE, "the queue row shows blank quads")
+
+    # What the README promises big screens, through the installed launcher:
+    # the variable reaches the game and the whole picture is drawn doubled.
+    def test_window_scaling_doubles_the_window(self):
+        if not sdl_scales_windows():
+            self.skipTest("classic SDL 1.2 has no window scaling")
+        screen = kh.SCREEN_SIZE
+        kh.SCREEN_SIZE = BIG_SCREEN_SIZE
+        try:
+            share, size = play_from_elsewhere(self, self.launcher(),
+                                              {"SDL12COMPAT_WINDOW_SCALING": "2"}, scale=2)
+        finally:
+            kh.SCREEN_SIZE = screen
+        self.assertEqual(size, (2 * kh.WINDOW_WIDTH, 2 * kh.WINDOW_HEIGHT))
+        self.assertGreaterEqual(share, MIN_COLOURED_SHARE, "the doubled queue row is blank")
 
     def test_desktop_entry_and_metainfo_pass_their_validators(self):
         desktop = os.path.join(self.root, "usr/share/applications/%s.desktop" % APP_ID)
@@ -248,13 +283,15 @@ class CustomPrefixInstall(unittest.TestCase):
     def test_launcher_runs_through_a_symlink_from_a_custom_prefix(self):
         destdir = tempfile.mkdtemp(prefix="kessary-destdir-")
         try:
-            root = install_into(self, destdir, CUSTOM_PREFIX)
+            installed = install_into(destdir, CUSTOM_PREFIX)
+            self.assertEqual(installed.returncode, 0, installed.stdout + installed.stderr)
+            root = destdir + CUSTOM_PREFIX
             self.assertEqual(files_under(destdir), expected_files(CUSTOM_PREFIX))
             bin_folder = os.path.join(destdir, "home-bin")
             os.mkdir(bin_folder)
             link = os.path.join(bin_folder, "kessary")
             os.symlink(os.path.join(root, "games", "kessary"), link)
-            share = play_from_elsewhere(self, link)
+            share, _ = play_from_elsewhere(self, link)
             self.assertGreaterEqual(share, MIN_COLOURED_SHARE, "the queue row shows blank quads")
         finally:
             shutil.rmtree(destdir)
