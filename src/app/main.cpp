@@ -24,10 +24,12 @@
 
 namespace {
 
-// Audio is started with the rest but never used, so a machine without sound
-// still gets the game: start-up tries again without it.
-constexpr Uint32 kSdlSubsystems = SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO;
-constexpr Uint32 kSdlSubsystemsWithoutAudio = SDL_INIT_TIMER | SDL_INIT_VIDEO;
+// Audio is started too but never used, so it is started on its own and a
+// machine without sound still gets the game. (Asking for all three at once
+// fails as a whole there, and the 1.2-on-SDL-2 library then crashes on the
+// next call into the video subsystem.)
+constexpr Uint32 kSdlSubsystems = SDL_INIT_TIMER | SDL_INIT_VIDEO;
+constexpr Uint32 kSdlUnusedSubsystems = SDL_INIT_AUDIO;
 
 constexpr const char* kWindowTitle = "kessary is longer than any vare";
 constexpr const char* kIconTitle = "kessary";
@@ -61,9 +63,10 @@ bool videoDriverIsInvisible() {
 }
 
 void startSdl() {
-    if (SDL_Init(kSdlSubsystems) < 0 && SDL_Init(kSdlSubsystemsWithoutAudio) < 0) {
+    if (SDL_Init(kSdlSubsystems) < 0) {
         failToOpenWindow();
     }
+    SDL_InitSubSystem(kSdlUnusedSubsystems);
     if (videoDriverIsInvisible()) {
         SDL_SetError("no display to show it on");
         failToOpenWindow();
