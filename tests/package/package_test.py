@@ -120,8 +120,8 @@ def coloured_share(picture, box):
 
 def play_from_elsewhere(test, launcher, extra_env=None, scale=1):
     """Starts `launcher` from an empty folder, waits for the tile faces in the
-    queue row, then quits with Escape. Returns the coloured share it saw and
-    the window's size; `scale` is the window's size over the game's."""
+    queue row, then quits with Escape. Returns the coloured share it saw, the
+    window's size and its WM_CLASS; `scale` is the window's size over the game's."""
     elsewhere = tempfile.mkdtemp(prefix="kessary-elsewhere-")
     kh.kessary_path = launcher
     queue_row = tuple(scale * v for v in QUEUE_ROW)
@@ -131,6 +131,8 @@ def play_from_elsewhere(test, launcher, extra_env=None, scale=1):
         with kh.xvfb() as display, \
                 kh.kessary(display, extra_env, wrapper=("env", "-C", elsewhere)) as game:
             size = kh.window_geometry(game)[2:]
+            wm_class = re.findall(r'"([^"]*)"', kh.x_tool(display, "xprop", "-id", game.window,
+                                                          "WM_CLASS"))
             deadline = time.monotonic() + FACES_TIMEOUT
             while share < MIN_COLOURED_SHARE and time.monotonic() < deadline:
                 time.sleep(kh.POLL_INTERVAL)
@@ -140,7 +142,7 @@ def play_from_elsewhere(test, launcher, extra_env=None, scale=1):
         test.assertEqual(os.listdir(elsewhere), [], "the game wrote into its working folder")
     finally:
         shutil.rmtree(elsewhere)
-    return share, size
+    return share, size, wm_class
 
 
 def sdl_scales_windows():
@@ -229,10 +231,18 @@ class UnpackedPackage(unittest.TestCase):
     def launcher(self):
         return os.path.join(self.root, "usr/games/kessary")
 
+    def desktop_entry(self):
+        with open(os.path.join(self.root, "usr/share/applications/%s.desktop" % APP_ID),
+                  encoding="utf-8") as f:
+            return dict(re.findall(r"^(\w+)=(.*)$", f.read(), re.M))
+
+    # A desktop ties the running window to its menu entry (and so to its icon)
+    # by the window's class, which must be the entry's StartupWMClass.
     def test_launcher_plays_the_game_with_its_pictures_from_anywhere(self):
-        share, size = play_from_elsewhere(self, self.launcher())
+        share, size, wm_class = play_from_elsewhere(self, self.launcher())
         self.assertEqual(size, (kh.WINDOW_WIDTH, kh.WINDOW_HEIGHT))
         self.assertGreaterEqual(share, MIN_COLOURED_SHARE, "the queue row shows blank quads")
+        self.assertIn(self.desktop_entry()["StartupWMClass"], wm_class)
 
     # What the README promises big screens, through the installed launcher:
     # the variable reaches the game and the whole picture is drawn doubled.
@@ -242,7 +252,7 @@ class UnpackedPackage(unittest.TestCase):
         screen = kh.SCREEN_SIZE
         kh.SCREEN_SIZE = BIG_SCREEN_SIZE
         try:
-            share, size = play_from_elsewhere(self, self.launcher(),
+            share, size, _ = play_from_elsewhere(self, self.launcher(),
                                               {"SDL12COMPAT_WINDOW_SCALING": "2"}, scale=2)
         finally:
             kh.SCREEN_SIZE = screen
@@ -259,9 +269,7 @@ class UnpackedPackage(unittest.TestCase):
     # The menu finds the program on the path and the icon in the theme by
     # name, so those names must match the installed files.
     def test_desktop_entry_names_the_installed_launcher_and_icon(self):
-        with open(os.path.join(self.root, "usr/share/applications/%s.desktop" % APP_ID),
-                  encoding="utf-8") as f:
-            entry = dict(re.findall(r"^(\w+)=(.*)$", f.read(), re.M))
+        entry = self.desktop_entry()
         self.assertTrue(os.access(os.path.join(self.root, "usr/games", entry["Exec"]), os.X_OK))
         for size in ICON_SIZES:
             icon = "usr/share/icons/hicolor/%dx%d/apps/%s.png" % (size, size, entry["Icon"])
@@ -291,7 +299,7 @@ class CustomPrefixInstall(unittest.TestCase):
             os.mkdir(bin_folder)
             link = os.path.join(bin_folder, "kessary")
             os.symlink(os.path.join(root, "games", "kessary"), link)
-            share, _ = play_from_elsewhere(self, link)
+            share, _, _ = play_from_elsewhere(self, link)
             self.assertGreaterEqual(share, MIN_COLOURED_SHARE, "the queue row shows blank quads")
         finally:
             shutil.rmtree(destdir)
