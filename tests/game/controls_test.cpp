@@ -1,258 +1,158 @@
 // Key presses and the update step: the cursor's wrap and skip, the press half
 // of the spark steering, the restart of a finished game, the automatic drop's
-// count of 20 steps, and the step's draws from the random source, counted by
-// replaying them on a copy of the engine.
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <string>
-#include <vector>
-
+// count of 20 steps, and each step's draws from the random source, replayed
+// on a copy of the engine.
 #include "game_test_support.h"
 
 using namespace gametest;
 
 namespace {
 
-constexpr int kWindowWidth = 640;
-constexpr int kWindowHeight = 580;
-constexpr float kJitterUnit = 0.025f;
-constexpr float kJitterReach = 50 * kJitterUnit;  // the most an offset moves in one step
-
-// How many draws took the random source from `before` to its current state,
-// found by drawing from a copy until the engines agree; -1 beyond `limit`.
-int drawsSince(GameRandom before, int limit = 200) {
-    for (int draws = 0; draws <= limit; ++draws) {
-        if (before.engine == gameState.random.engine) {
-            return draws;
+// Guards the cursor's wrap and skip in both directions and the horizontal
+// arrows pushing the spark against their direction, even when it cannot move.
+TEST(Keys, CursorWrapsAndSkipsFullColumnsAndPushesTheSparkBack) {
+    struct Move {
+        int from;
+        std::vector<int> full;
+        std::int32_t key;
+        int to;
+    };
+    // clang-format off
+    const Move moves[] = {
+        {3, {},              kKeyRight, 4},  // one column right
+        {3, {},              kKeyLeft,  2},  // one column left
+        {5, {},              kKeyRight, 0},  // wraps right
+        {0, {},              kKeyLeft,  5},  // wraps left
+        {1, {2, 3},          kKeyRight, 4},  // skips full columns
+        {1, {0, 5},          kKeyLeft,  4},  // wraps and skips
+        {4, {5, 0, 1, 2},    kKeyRight, 3},  // all the way round to the left neighbour
+        {2, {0, 1, 3, 4, 5}, kKeyRight, 2},  // nowhere else to go
+        {2, {0, 1, 3, 4, 5}, kKeyLeft,  2},  // nor this way
+    };
+    // clang-format on
+    for (const Move& move : moves) {
+        Board board{std::vector<std::vector<TileCode>>(kColumnCount), {40, 41, 42}};
+        for (int c : move.full) {
+            board.columns[c] = {c + 1, c + 10, c + 19, c + 31};
         }
-        before.next();
-    }
-    return -1;
-}
-
-// A running game from a deal whose first few drops block nothing.
-void startGame(std::uint32_t seed = 1) {
-    resetGameState();
-    dealNewGame(seed);
-}
-
-// Plays the current game to its end by dropping at once.
-void finishGame() {
-    while (!gameState.gameOver) {
-        dropTile();
+        board.cursor = move.from;
+        setBoard(board);
+        gameState.spark = Spark{100.0f, 200.0f, 0.5f, -2.0f};
+        handleKeyDown(move.key);
+        EXPECT_EQ(gameState.cursor, move.to) << "from " << move.from;
+        EXPECT_EQ(describeGame().substr(describeGame().find(" queue")),
+                  std::string(" queue 40 41 42 0 0 0 0 deck 0 cursor ") + std::to_string(move.to) +
+                      " timer 0 score 0 best 0 over 0 spark 100 200 " +
+                      (move.key == kKeyRight ? "-0.5" : "1.5") + " -2 jitter 0 0 0 0");
     }
 }
 
-struct CursorMove {
-    int from;
-    std::vector<int> fullColumns;
-    std::int32_t key;
-    int to;
-};
-
-class CursorKeys : public ::testing::TestWithParam<CursorMove> {};
-
-TEST_P(CursorKeys, WrapAndSkipFullColumnsAndPushTheSparkBack) {
-    const CursorMove& move = GetParam();
-    Board board;
-    board.columns.resize(kColumnCount);
-    TileCode next = 1;
-    for (int c : move.fullColumns) {
-        board.columns[c] = {next, next + 9, next + 18, next + 30};
-        ++next;
+// Guards the vertical push, the two drop keys and keys that must do nothing.
+TEST(Keys, SteerDropOrDoNothing) {
+    const std::string dealt = "columns [] [] [] [] [] [] queue 11 22 20 18 40 16 28 deck 35 ";
+    const std::string dropped = "columns [11] [] [] [] [] [] queue 22 20 18 40 16 28 13 deck 34 ";
+    const std::string rest = "cursor 0 timer 0 score 0 best 0 over 0 spark 320 290 0 ";
+    // clang-format off
+    const std::pair<const char*, std::string> scripts[] = {
+        {"U",            dealt + rest + "1"   },  // up pushes up
+        {"U D D",        dealt + rest + "-1"  },  // down pushes down
+        {"1000xU",       dealt + rest + "1000"},  // without limit
+        {"7xstep space", dropped + rest + "0" },  // space drops and restarts the timer
+        {"7xstep z",     dropped + rest + "0" },  // so does z
+    };
+    // clang-format on
+    for (const auto& [script, expected] : scripts) {
+        dealFresh(1);
+        playScript(script);
+        EXPECT_EQ(describeGame().substr(0, describeGame().find(" jitter")), expected) << script;
     }
-    board.queue = {40, 41, 42, 28, 29, 30, 39};
-    board.cursor = move.from;
-    setBoard(board);
-    gameState.spark = Spark{100.0f, 200.0f, 0.5f, -2.0f};
-    const std::vector<TileCode> queue = queueTiles();
-
-    handleKeyDown(move.key);
-
-    EXPECT_EQ(gameState.cursor, move.to);
-    // Against the arrow's direction, even when the cursor cannot move.
-    EXPECT_EQ(gameState.spark.vx, move.key == kKeyRight ? -0.5f : 1.5f);
-    EXPECT_EQ(gameState.spark.vy, -2.0f);
-    EXPECT_EQ(gameState.spark.x, 100.0f);
-    EXPECT_EQ(queueTiles(), queue);
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Moves, CursorKeys, ::testing::Values(
-    CursorMove{3, {},              kKeyRight, 4},  // one column right
-    CursorMove{3, {},              kKeyLeft,  2},  // one column left
-    CursorMove{5, {},              kKeyRight, 0},  // wraps right
-    CursorMove{0, {},              kKeyLeft,  5},  // wraps left
-    CursorMove{1, {2, 3},          kKeyRight, 4},  // skips full columns
-    CursorMove{1, {0, 5},          kKeyLeft,  4},  // wraps and skips
-    CursorMove{4, {5, 0, 1, 2},    kKeyRight, 3},  // all the way round to the left neighbour
-    CursorMove{2, {0, 1, 3, 4, 5}, kKeyRight, 2},  // nowhere else to go
-    CursorMove{2, {0, 1, 3, 4, 5}, kKeyLeft,  2}
-));
-// clang-format on
-
-TEST(Keys, VerticalArrowsPushTheSparkTheirWayWithoutLimit) {
-    startGame();
-    playScript("U");
-    EXPECT_EQ(gameState.spark.vy, 1.0f);
-    playScript("D D");
-    EXPECT_EQ(gameState.spark.vy, -1.0f);
-    playScript("1000xU");
-    EXPECT_EQ(gameState.spark.vy, 999.0f);
-    EXPECT_EQ(gameState.spark.vx, 0.0f);
-    EXPECT_EQ(gameState.cursor, 0);
-    EXPECT_EQ(gameState.deck.size(), static_cast<std::size_t>(kDeckAfterDeal));
-}
-
-TEST(Keys, SpaceAndZDropAndOtherKeysDoNothing) {
-    for (std::int32_t key : {kKeySpace, kKeyZ}) {
-        startGame();
-        gameState.dropTimer = 35;
-        handleKeyDown(key);
-        EXPECT_EQ(columnTiles(0), (std::vector<TileCode>{11, 0, 0, 0})) << "key " << key;
-        EXPECT_EQ(gameState.queue[0], 22);
-        EXPECT_EQ(gameState.dropTimer, 0);
-    }
-    startGame();
-    gameState.dropTimer = 35;
+    playScript("7xstep");
     const std::string before = describeAll();
     // Escape, capital Z, Return, Insert, keys that do not exist.
-    for (std::int32_t key : {27, 90, 13, 277, 0, -1, 123, 272, 300}) {
-        handleKeyDown(key);
-        EXPECT_EQ(describeAll(), before) << "key " << key;
-    }
+    playScript("key27 key90 key13 key277 key0 key-1 key123 key272 key300");
+    EXPECT_EQ(describeAll(), before);
 }
 
-TEST(Keys, AnyKeyRestartsAFinishedGameAndDoesNothingElse) {
+// Guards a finished game against moving on steps (the random source
+// included) and against the restarting press doing anything but deal.
+TEST(Keys, AFinishedGameStaysFrozenUntilAnyKeyDealsAnew) {
     for (std::int32_t key : {kKeySpace, kKeyZ, kKeyUp, kKeyDown, kKeyRight, kKeyLeft, 97}) {
-        startGame(5);
+        dealFresh(5);
         playScript("R 3xU 30xstep");
-        finishGame();
-        const std::int32_t best = gameState.bestScore;
-        const JitterOffset walked = gameState.jitter[7];
-        ASSERT_NE(walked.x, 0.0f);
+        while (!gameState.gameOver) {
+            dropTile();
+        }
+        gameState.spark.vx = 4.0f;  // would move the spark if anything ran
+        const std::string frozen = describeAll();
+        const std::string line = describeGame();
+        const std::string best = std::to_string(gameState.bestScore);
+        playScript("500xstep");
+        ASSERT_EQ(describeAll(), frozen);
 
         handleKeyDown(key);
 
-        EXPECT_FALSE(gameState.gameOver) << "key " << key;
-        EXPECT_EQ(gameState.cursor, 0) << "key " << key;
-        EXPECT_EQ(gameState.spark.vx, 0.0f) << "key " << key;
-        EXPECT_EQ(gameState.spark.vy, 0.0f) << "key " << key;
-        EXPECT_EQ(gameState.spark.x, kSparkStartX);
-        EXPECT_EQ(gameState.spark.y, kSparkStartY);
-        EXPECT_EQ(tilesOnBoard(), 0) << "key " << key;
-        EXPECT_EQ(gameState.deck.size(), static_cast<std::size_t>(kDeckAfterDeal)) << "key " << key;
-        EXPECT_EQ(gameState.score, 0);
-        EXPECT_EQ(gameState.bestScore, best);
-        EXPECT_EQ(gameState.jitter[7].x, walked.x);
-        EXPECT_TRUE(checkInvariants());
+        const std::string now = describeGame();
+        EXPECT_EQ(now.substr(0, now.find(" queue")) + now.substr(now.find(" deck")),
+                  "columns [] [] [] [] [] [] deck 35 cursor 0 timer 0 score 0 best " + best +
+                      " over 0 spark 320 290 0 0" + line.substr(line.find(" jitter")))
+            << key;
     }
 }
-
+// Guards the automatic drop on the 20th step after the last drop, by timer or
+// by key, and a game ended by the first of two timer drops staying ended.
 TEST(Step, TheTwentiethStepAfterADropDropsTheHand) {
-    startGame();
-    playScript("19xstep");
-    EXPECT_EQ(gameState.dropTimer, 19 * kDropTimerPerStep);
-    EXPECT_EQ(tilesOnBoard(), 0);
-    playScript("step");
-    EXPECT_EQ(tilesOnBoard(), 1);
-    EXPECT_EQ(gameState.dropTimer, 0);
-
-    // A key drop restarts the count.
-    playScript("12xstep space");
-    EXPECT_EQ(tilesOnBoard(), 2);
-    playScript("19xstep");
-    EXPECT_EQ(tilesOnBoard(), 2);
-    playScript("step");
-    EXPECT_EQ(tilesOnBoard(), 3);
-}
-
-TEST(Step, FortyStepsDropTwiceUnlessTheFirstDropEndsTheGame) {
-    startGame();
-    playScript("40xstep");
-    EXPECT_EQ(gameState.deck.size(), static_cast<std::size_t>(kDeckAfterDeal - 2));
-    EXPECT_EQ(gameState.dropTimer, 0);
-
+    dealFresh(1);
+    // clang-format off
+    const std::pair<const char*, int> scripts[] = {  // tiles on the board after each
+        {"19xstep",       0},  // not yet
+        {"step",          1},  // the 20th
+        {"12xstep space", 2},  // a key drop restarts the count
+        {"19xstep",       2},
+        {"step",          3},
+        {"40xstep",       5},  // two more in 40 steps
+    };
+    // clang-format on
+    for (const auto& [script, tiles] : scripts) {
+        playScript(script);
+        EXPECT_EQ(tilesOnBoard(), tiles) << script;
+    }
     setBoard({{{1, 2, 3}}, {4}});
     playScript("40xstep");
-    EXPECT_TRUE(gameState.gameOver);
-    EXPECT_EQ(gameState.score, 11);
-    EXPECT_EQ(gameState.dropTimer, 0);
+    EXPECT_EQ(describeBoard(),
+              "columns [] [] [] [] [] [] queue 0 0 0 0 0 0 0 deck 0 cursor 0 timer 0 score 11 "
+              "best 11 over 1");
 }
 
-// Each step replayed on a copy of the random source: the jump test, the
-// jump's x then y when it fires, then x and y of each jitter offset in order.
-// The spark starts outside the window and stays out until a jump.
-TEST(Step, DrawsInTheKnownOrderAndWalksTheJitterWithinBounds) {
-    startGame(2024);
-    gameState.spark = Spark{-500.0f, 2000.0f, -3.0f, 2.0f};
+// Guards the order and number of a step's draws (the jump test, the jump's x
+// then y, then x and y of each offset: 81 or 83), the jump replacing the move,
+// the walk's range, and the walk still running in the step that ends the game.
+TEST(Step, DrawsInTheKnownOrder) {
+    dealFresh(2024);
+    gameState.spark = Spark{-500.0f, 2000.0f, -3.0f, 2.0f};  // outside until a jump
     int jumps = 0;
-    int steps = 0;
-    float smallestMove = 0.0f;
-    float largestMove = 0.0f;
     while (!gameState.gameOver) {
         GameRandom replay = gameState.random;
-        const GameRandom before = replay;
-        const Spark spark = gameState.spark;
-        const JitterTable jitter = gameState.jitter;
-
-        stepGame();
-        ++steps;
-
-        const bool jumped = replay.next() % 100 == 0;
-        if (jumped) {
+        Spark spark{gameState.spark.x + gameState.spark.vx, gameState.spark.y + gameState.spark.vy};
+        JitterTable jitter = gameState.jitter;
+        if (replay.next() % 100 == 0) {
             ++jumps;
-            const std::int32_t x = replay.next() % kWindowWidth;
-            const std::int32_t y = replay.next() % kWindowHeight;
-            EXPECT_EQ(gameState.spark.x, static_cast<float>(x));
-            EXPECT_EQ(gameState.spark.y, static_cast<float>(y));
-            EXPECT_TRUE(x >= 0 && x < kWindowWidth && y >= 0 && y < kWindowHeight);
-        } else {
-            EXPECT_EQ(gameState.spark.x, spark.x + spark.vx);
-            EXPECT_EQ(gameState.spark.y, spark.y + spark.vy);
+            spark.x = static_cast<float>(replay.next() % 640);
+            spark.y = static_cast<float>(replay.next() % 580);
         }
-        EXPECT_EQ(drawsSince(before), jumped ? kDrawsPerJumpStep : kDrawsPerStep);
-
+        for (JitterOffset& offset : jitter) {
+            offset.x += static_cast<float>(replay.next() % 101 - 50) * 0.025f;
+            offset.y += static_cast<float>(replay.next() % 101 - 50) * 0.025f;
+        }
+        stepGame();
+        ASSERT_TRUE(gameState.spark.x == spark.x && gameState.spark.y == spark.y);
+        ASSERT_EQ(gameState.random.engine, replay.engine);
         for (int i = 0; i < kJitterEntries; ++i) {
-            const float dx = static_cast<float>(replay.next() % 101 - 50) * kJitterUnit;
-            const float dy = static_cast<float>(replay.next() % 101 - 50) * kJitterUnit;
-            ASSERT_EQ(gameState.jitter[i].x, jitter[i].x + dx) << "entry " << i;
-            ASSERT_EQ(gameState.jitter[i].y, jitter[i].y + dy) << "entry " << i;
-            for (float move :
-                 {gameState.jitter[i].x - jitter[i].x, gameState.jitter[i].y - jitter[i].y}) {
-                ASSERT_LE(std::fabs(move), kJitterReach + 1e-3f);
-                smallestMove = std::fmin(smallestMove, move);
-                largestMove = std::fmax(largestMove, move);
-            }
+            ASSERT_TRUE(gameState.jitter[i].x == jitter[i].x &&
+                        gameState.jitter[i].y == jitter[i].y)
+                << "entry " << i;
         }
-        EXPECT_EQ(gameState.random.engine, replay.engine);
     }
-    EXPECT_EQ(steps % kStepsPerAutoDrop, 0);  // every drop by the timer
     EXPECT_GT(jumps, 0);
-    // Both ends of the step are reached.
-    EXPECT_NEAR(smallestMove, -kJitterReach, 1e-3f);
-    EXPECT_NEAR(largestMove, kJitterReach, 1e-3f);
-}
-
-TEST(Step, TheStepWhoseDropEndsTheGameStillWalksTheJitter) {
-    setBoard({{{1, 2, 3}}, {4}});
-    gameState.dropTimer = kDropTimerLimit - kDropTimerPerStep;
-    const GameRandom before = gameState.random;
-    stepGame();
-    ASSERT_TRUE(gameState.gameOver);
-    const int draws = drawsSince(before);
-    EXPECT_TRUE(draws == kDrawsPerStep || draws == kDrawsPerJumpStep) << draws << " draws";
-}
-
-TEST(Step, AFinishedGameStaysFrozen) {
-    startGame(8);
-    playScript("U U L 50xstep");
-    finishGame();
-    gameState.spark.vx = 4.0f;  // would move the spark if anything ran
-    const std::string frozen = describeAll();
-    playScript("500xstep");
-    EXPECT_EQ(describeAll(), frozen);
 }
 
 }  // namespace
