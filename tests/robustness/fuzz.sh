@@ -14,6 +14,7 @@ pictures=$3
 seconds=${KESSARY_FUZZ_SECONDS:-60}
 regressions=$source_dir/tests/robustness/fuzz-regressions
 
+rm -rf "$work/findings" "$work/seeds"
 mkdir -p "$work/corpus" "$work/seeds" "$work/findings"
 # The fuzzer's own sanitizers; the project's build flags do not apply here.
 clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
@@ -24,14 +25,14 @@ clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
 # Plain files only, and none large: the fuzzer reads its seeds whole.
 find "$source_dir/dat/img" "$pictures/good" "$pictures/bad" -maxdepth 1 -type f -name '*.png' \
     -size -64k -exec cp -t "$work/seeds" {} + 2>/dev/null || true
-cp -t "$work/seeds" "$regressions"/* 2>/dev/null || true
+mapfile -t replays < <(find "$regressions" -type f ! -name README.md)
+[ ${#replays[@]} -eq 0 ] || cp -t "$work/seeds" "${replays[@]}"
 
 # Leaks are not looked for: SOIL's decoder is not ours to fix.
 fuzz_options=(-rss_limit_mb=1024 -malloc_limit_mb=256 -timeout=10 -max_len=65536
     -detect_leaks=0 -print_final_stats=1)
 
-replays=("$regressions"/*)
-if [ -e "${replays[0]}" ]; then
+if [ ${#replays[@]} -gt 0 ]; then
     echo "== replaying ${#replays[@]} kept findings"
     "$work/fuzz_picture" "${fuzz_options[@]}" "${replays[@]}"
 fi

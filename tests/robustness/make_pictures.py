@@ -201,31 +201,52 @@ def good_pictures():
     }
 
 
-def write_all(folder, files):
-    os.makedirs(folder)
-    for name, data in files.items():
+def make_non_file(folder, kind, name):
+    """Puts the hostile thing `kind` (one of NON_FILES) at folder/name."""
+    path = os.path.join(folder, name)
+    if kind == "directory.png":
+        os.mkdir(path)
+    elif kind == "pipe.png":
+        os.mkfifo(path)
+    elif kind == "loop.png":
+        os.symlink(name, path)
+    elif kind == "ring.png":
+        partner = "ring-partner-of-" + name
+        os.symlink(partner, path)
+        os.symlink(name, os.path.join(folder, partner))
+    elif kind == "dangling.png":
+        os.symlink("nowhere-" + name, path)
+    elif kind == "seventeen-mebibytes.png":
+        with open(path, "wb") as out:
+            out.write(png(16, 16))
+            out.truncate(17 << 20)  # sparse: costs no disk
+
+
+# Things that are not regular files, or are larger than any picture may be.
+NON_FILES = ("directory.png", "pipe.png", "loop.png", "ring.png", "dangling.png",
+             "seventeen-mebibytes.png")
+
+
+def place_picture(folder, kind, name, files=None):
+    """Puts picture `kind` (a name in bad/ or good/) at folder/name."""
+    if kind in NON_FILES:
+        make_non_file(folder, kind, name)
+    else:
         with open(os.path.join(folder, name), "wb") as out:
-            out.write(data)
+            out.write((files or bad_pictures())[kind])
 
 
 def main(out):
-    for part in ("bad", "good"):
-        shutil.rmtree(os.path.join(out, part), ignore_errors=True)
-    bad = os.path.join(out, "bad")
-    write_all(bad, bad_pictures())
-    write_all(os.path.join(out, "good"), good_pictures())
-    # Things that are not regular files, or are larger than any picture may be.
-    os.mkdir(os.path.join(bad, "directory.png"))
-    os.mkfifo(os.path.join(bad, "pipe.png"))
-    os.symlink("loop.png", os.path.join(bad, "loop.png"))
-    os.symlink("ring-b.png", os.path.join(bad, "ring-a.png"))
-    os.symlink("ring-a.png", os.path.join(bad, "ring-b.png"))
-    os.symlink("nowhere.png", os.path.join(bad, "dangling.png"))
-    with open(os.path.join(bad, "seventeen-mebibytes.png"), "wb") as out_file:
-        out_file.write(png(16, 16))
-        out_file.truncate(17 << 20)  # sparse: costs no disk
+    folders = {part: os.path.join(out, part) for part in ("bad", "good")}
+    for part, files in (("bad", bad_pictures()), ("good", good_pictures())):
+        shutil.rmtree(folders[part], ignore_errors=True)
+        os.makedirs(folders[part])
+        for name in files:
+            place_picture(folders[part], name, name, files)
+    for kind in NON_FILES:
+        make_non_file(folders["bad"], kind, kind)
     # A link to a good picture is a good picture.
-    os.symlink("rgb.png", os.path.join(out, "good", "link-to-rgb.png"))
+    os.symlink("rgb.png", os.path.join(folders["good"], "link-to-rgb.png"))
 
 
 if __name__ == "__main__":
