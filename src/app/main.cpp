@@ -33,8 +33,6 @@ constexpr Uint32 kSdlUnusedSubsystems = SDL_INIT_AUDIO;
 
 constexpr const char* kWindowTitle = "kessary is longer than any vare";
 constexpr const char* kIconTitle = "kessary";
-constexpr int kWindowWidth = 640;  // one view unit is one pixel
-constexpr int kWindowHeight = 580;
 constexpr int kBitsPerPixel = 32;
 constexpr GLdouble kNearZ = -5.0;
 constexpr GLdouble kFarZ = 5.0;

@@ -16,13 +16,17 @@
 // 0 is an empty slot; 1..42 are the tile kinds, one tile of each per game.
 using TileCode = std::int32_t;
 
-constexpr TileCode kTileKinds = 42;     // codes 1..42
-constexpr int kColumnCount = 6;         // columns, index 0 leftmost
-constexpr int kColumnHeight = 4;        // slots per column; a full column is a meld
-constexpr int kQueueLength = 7;         // queue slots; slot 0 is the tile in hand
-constexpr int kJitterEntries = 40;      // shake offsets walked every step
-constexpr float kSparkStartX = 320.0f;  // window centre, pixels
-constexpr float kSparkStartY = 290.0f;
+// clang-format off
+constexpr TileCode kTileKinds     = 42;   // codes 1..42
+constexpr int      kColumnCount   = 6;    // columns, index 0 leftmost
+constexpr int      kColumnHeight  = 4;    // slots per column; a full column is a meld
+constexpr int      kQueueLength   = 7;    // queue slots; slot 0 is the tile in hand
+constexpr int      kJitterEntries = 40;   // shake offsets walked every step
+constexpr int      kWindowWidth   = 640;  // window and view, pixels: one view unit is one pixel
+constexpr int      kWindowHeight  = 580;
+constexpr float    kSparkStartX   = kWindowWidth / 2.0f;  // window centre
+constexpr float    kSparkStartY   = kWindowHeight / 2.0f;
+// clang-format on
 
 struct Column {
     TileCode tiles[kColumnHeight];  // filled from index 0 up; slots from `count` up hold 0
@@ -57,20 +61,22 @@ struct GameRandom {
     std::int32_t next() { return static_cast<std::int32_t>(engine() / 2u); }
 };
 
+// clang-format off
 struct GameState {
-    std::array<Column, kColumnCount> columns{};  // the board, index 0 leftmost
-    std::int32_t cursor = 0;                     // column that takes the next drop, 0..5
-    std::array<TileCode, kQueueLength> queue{};  // coming tiles, slot 0 in hand; zeros only at the end
-    std::list<TileCode> deck;                    // undealt codes, front to back; refills take the back
-    std::int32_t dropTimer = 0;                  // +5 per step; the hand drops at 100 (every 600 ms)
-    std::int32_t score = 0;                      // points of the current game
-    std::int32_t bestScore = 0;                  // highest final score since the process started
-    bool gameOver = false;                       // the game has ended; any key deals the next
-    Spark spark{};                               // the drifting triangle
-    JitterTable jitter;                          // 40 offsets from the first deal on, never reset
-    std::int32_t jitterCursor = 0;               // next `jitter` entry a shaken quad takes, per frame
-    GameRandom random;                           // the only randomness that changes the game
+    std::array<Column, kColumnCount>   columns{};         // the board, index 0 leftmost
+    std::int32_t                       cursor = 0;        // column that takes the next drop, 0..5
+    std::array<TileCode, kQueueLength> queue{};           // coming tiles, slot 0 in hand; zeros only at the end
+    std::list<TileCode>                deck;              // undealt codes, front to back; refills take the back
+    std::int32_t                       dropTimer = 0;     // +5 per step; the hand drops at 100 (every 600 ms)
+    std::int32_t                       score = 0;         // points of the current game
+    std::int32_t                       bestScore = 0;     // highest final score since the process started
+    bool                               gameOver = false;  // the game has ended; any key deals the next
+    Spark                              spark{};           // the drifting triangle
+    JitterTable                        jitter;            // 40 offsets from the first deal on, never reset
+    std::int32_t                       jitterCursor = 0;  // next `jitter` entry a shaken quad takes, per frame
+    GameRandom                         random;            // the only randomness that changes the game
 };
+// clang-format on
 
 extern GameState gameState;
 

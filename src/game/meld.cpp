@@ -12,12 +12,12 @@
 namespace {
 
 struct TileGroup {
-    TileCode first;       // lowest code of the group
-    TileCode last;        // highest code of the group
-    int tileValue;        // value of each tile; 0: the tile's number 1..9
-    int groupBonus;       // added once for 3 tiles of the group, twice for 4
-    int purityBonus;      // added when every tile outside group d is of this group
-    bool countsForPurity; // false only for group d, whose tiles fit every group
+    TileCode first;        // lowest code of the group
+    TileCode last;         // highest code of the group
+    int tileValue;         // value of each tile; 0: the tile's number 1..9
+    int groupBonus;        // added once for 3 tiles of the group, twice for 4
+    int purityBonus;       // added when every tile outside group d is of this group
+    bool countsForPurity;  // false only for group d, whose tiles fit every group
 };
 
 constexpr int kGroupCount = 7;

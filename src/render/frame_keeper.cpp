@@ -12,6 +12,8 @@
 
 #include <GL/gl.h>
 
+#include "game/game_state.h"
+
 namespace {
 
 // Which framebuffer drawing goes to; 0 is the window's own.
@@ -20,8 +22,6 @@ constexpr GLint kNoAnswer = -1;         // never a framebuffer name
 constexpr int kMostPendingErrors = 16;  // a GL keeps one flag per error kind
 
 // clang-format off
-constexpr GLsizei kWindowWidth   = 640;
-constexpr GLsizei kWindowHeight  = 580;
 constexpr GLsizei kKeptSize      = 1024;  // smallest power of two that holds the window
 constexpr GLfloat kKeptRight     = static_cast<GLfloat>(kWindowWidth) / kKeptSize;   // s of the window's right edge
 constexpr GLfloat kKeptTop       = static_cast<GLfloat>(kWindowHeight) / kKeptSize;  // t of its top edge

@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 #include "frame_keeper.h"
+#include "game/game_state.h"
 #include "stroke_font.h"
 
 namespace {
@@ -42,8 +43,6 @@ constexpr float kScreenTriangleAlpha = 0.05f;
 constexpr float kSparkTriangleAlpha  = 0.2f;
 
 // Layout in window pixels, origin bottom left.
-constexpr float kWindowWidth         = 640.0f;
-constexpr float kWindowHeight        = 580.0f;
 constexpr float kTileSize            = 100.0f;  // every tile, and the step between tiles
 constexpr float kQueueX              = 50.0f;   // first queue tile's centre at dropTimer 0
 constexpr float kQueueY              = 50.0f;
@@ -59,8 +58,6 @@ constexpr float kScoreTextScale      = 16.0f;
 constexpr float kRewardX             = 320.0f;  // reward picture's centre
 constexpr float kRewardY             = 290.0f;
 constexpr float kRewardSize          = 400.0f;
-constexpr int   kScreenSpanX         = 640;     // screen triangle corners: rand() % span
-constexpr int   kScreenSpanY         = 580;
 constexpr int   kSparkSpan           = 50;      // spark triangle corners, up and right of it
 
 // Noise from rand().
@@ -287,7 +284,7 @@ void drawScene() {
         drawReward();
     }
     setRandomColour(kScreenTriangleAlpha);
-    drawRandomTriangle(kScreenSpanX, kScreenSpanY);
+    drawRandomTriangle(kWindowWidth, kWindowHeight);  // corners anywhere in the window
     setRandomColour(kSparkTriangleAlpha);
     glPushMatrix();
     glTranslatef(gameState.spark.x, gameState.spark.y, 0.0f);
