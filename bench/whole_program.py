@@ -2,15 +2,15 @@
 GL, alternating them over several rounds, and reports the game's frame rate
 and start-up time as ratios to the reference's.
 
-Both programs run with the frame-counting probe preloaded and are launched
-through exec_clock, so start-up is timed from the exec itself. The game is
+Both programs run with the frame-counting probe preloaded, and are handed the
+moment of their launch so that start-up is timed from the exec. The game is
 put into its busiest frame (a game over on a full board) by a fixed deal and
 presses in its first frame; the reference draws that frame's GL work with no
 game. Rounds alternate reference, game, reference, game, ... so that a change
 in the machine's load falls on both alike; ratios are taken within each round
 and their median reported.
 
-    python3 whole_program.py --build BUILD_DIR [--rounds N] [--seconds S] [--priority P]
+    python3 whole_program.py --build BUILD_DIR [--rounds N] [--seconds S]
 """
 
 import argparse
@@ -20,6 +20,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import time
 
 REPO_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SCREEN = "1024x768x24"
@@ -59,8 +60,9 @@ def run_once(build, program, display, seconds, seed, presses):
             "KESSARY_PROBE_SEED": str(seed),
             "KESSARY_PROBE_SPACES": str(presses),
         })
-        launcher = os.path.join(build, "bench", "exec_clock")
-        subprocess.run([launcher, program], cwd=REPO_ROOT, env=env, timeout=RUN_TIMEOUT,
+        # Taken last: what remains before the exec is the spawn, alike for both programs.
+        env["KESSARY_PROBE_EXEC_NS"] = str(time.clock_gettime_ns(time.CLOCK_MONOTONIC))
+        subprocess.run([program], cwd=REPO_ROOT, env=env, timeout=RUN_TIMEOUT,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
         text = out.read()
     if not text:
@@ -80,13 +82,7 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--seconds", type=float, default=3.0)
-    parser.add_argument("--priority", type=int, default=0,
-                        help="raise the priority of the runs and the X server by this many "
-                             "nice steps (needs root); fair to both programs, and steadier on "
-                             "a shared machine")
     args = parser.parse_args()
-    if args.priority:
-        os.nice(-args.priority)
     build = os.path.abspath(args.build)
     programs = {
         "reference": os.path.join(build, "bench", "kessary_reference"),
