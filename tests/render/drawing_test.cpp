@@ -1,0 +1,328 @@
+// The drawing against the recording GL: the texture set, the scene and the
+// kept frame for hand-built states, and golden digests, under golden/, of
+// replayed games' frames and of text. Entry k of the test texture set holds
+// texture 1000 + k, so a quad's texture says which picture it shows.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "game/controls.h"
+#include "game/game_state.h"
+#include "gl_recorder.h"
+#include "render/frame_keeper.h"
+#include "render/scene.h"
+#include "render/stroke_font.h"
+#include "render/texture_set.h"
+
+// The picture vetting stand-in: records each call and refuses the paths a test names.
+struct {
+    std::vector<std::pair<std::string, int>> calls;  // path and largest side
+    std::vector<std::string> refused;
+} pictureCheck;
+
+bool pictureIsSafe(const char* path, int maxSize) {
+    pictureCheck.calls.emplace_back(path, maxSize);
+    return std::count(pictureCheck.refused.begin(), pictureCheck.refused.end(), path) == 0;
+}
+
+namespace {
+
+constexpr GLuint kFakeTextureBase = 1000;
+
+// Nothing kept or vetted, the font compiled, the test texture set, blending and face culling
+// on as at start-up, the game as the process starts but for 40 zero jitter offsets.
+void resetDrawing() {
+    releaseFrameKeeping();
+    resetGlRecorder();
+    pictureCheck = {};
+    gameState = GameState{};
+    gameState.jitter.assign(kJitterEntries, JitterOffset{0.0f, 0.0f});
+    textureSet.clear();
+    for (GLuint k = 0; k < kTextureCount; ++k) {
+        textureSet.push_back(std::make_unique<TextureEntry>(TextureEntry{kFakeTextureBase + k}));
+    }
+    compileStrokeFont();
+    glEnable(GL_BLEND);
+    glEnable(GL_CULL_FACE);
+}
+
+// One frame as the loop draws it, which leaves no modelview, state or error behind.
+void drawFrame() {
+    washScreen();
+    drawScene();
+    const RecordedMatrix& m = glRecorder.modelview.back();
+    EXPECT_TRUE(glRecorder.modelview.size() == 1 && m.sx == 1 && m.sy == 1 && m.tx == 0 &&
+                m.ty == 0);
+    EXPECT_EQ(glRecorder.polygonMode, static_cast<GLenum>(GL_FILL));
+    EXPECT_EQ(glRecorder.enabled.count(GL_TEXTURE_2D), 0u);
+    EXPECT_EQ(glRecorder.pendingError, static_cast<GLenum>(GL_NO_ERROR));
+}
+
+std::vector<RecordedPrimitive> texturedQuads() {
+    std::vector<RecordedPrimitive> found;
+    std::copy_if(glRecorder.primitives.begin(), glRecorder.primitives.end(),
+                 std::back_inserter(found), [](const RecordedPrimitive& p) { return p.textured; });
+    return found;
+}
+
+TEST(DrawText, AnUnterminatedBufferEndsAtItsLastByte) {
+    resetDrawing();
+    std::fill_n(textBuffer, kTextBufferSize, 'l');
+    drawText(1.0f);
+    EXPECT_EQ(recordedCalls("glCallList").size(), static_cast<std::size_t>(kTextBufferSize));
+    textBuffer[0] = '\0';
+}
+
+TEST(TextureSet, LoadsInOrderLeavesZeroWhereAPictureFailsAndReleasesEveryId) {
+    std::vector<std::string> paths;  // the tile faces a0..g3, then the rewards
+    std::istringstream names(
+        "a0 a1 a2 a3 a4 a5 a6 a7 a8 b0 b1 b2 b3 b4 b5 b6 b7 b8 c0 c1 c2 c3 c4 c5 "
+        "c6 c7 c8 d0 d1 d2 e0 e1 e2 e3 f0 f1 f2 f3 g0 g1 g2 g3 wench0 wench1 "
+        "wench2 wench3");
+    for (std::string name; names >> name;) {
+        paths.push_back("dat/img/" + name + ".png");
+    }
+    for (const auto& [glLimit, vettingLimit] : {std::pair{16384, 4096}, std::pair{2048, 2048}}) {
+        SCOPED_TRACE("GL limit " + std::to_string(glLimit));
+        resetDrawing();
+        textureSet.clear();
+        glRecorder.maxTextureSize = glLimit;
+        glRecorder.missingPictures.insert(paths[22]);  // SOIL fails on c4
+        pictureCheck.refused.push_back(paths[43]);     // wench1 never reaches SOIL
+        loadTextureSet();
+        std::vector<std::string> loaded = paths;
+        loaded.erase(loaded.begin() + 43);
+        EXPECT_EQ(glRecorder.soilPaths, loaded);
+        for (const RecordedCall& load : recordedCalls("SOIL_load_OGL_texture")) {
+            // Auto channels, a new texture name, no flags.
+            EXPECT_EQ(load.args, (std::vector<double>{0, 0, 0}));
+        }
+        ASSERT_TRUE(pictureCheck.calls.size() == paths.size() && textureSet.size() == paths.size());
+        std::vector<GLuint> ids;
+        GLuint next = 1;  // the stand-in names textures 1, 2, ... as they load
+        for (std::size_t k = 0; k < paths.size(); ++k) {
+            EXPECT_EQ(pictureCheck.calls[k], std::pair(paths[k], vettingLimit));
+            ids.push_back(textureSet[k]->id);
+            EXPECT_EQ(ids.back(), k == 22 || k == 43 ? 0 : next++) << paths[k];
+        }
+        releaseTextureSet();
+        releaseTextureSet();                         // nothing left the second time
+        EXPECT_EQ(glRecorder.deletedTextures, ids);  // in order, the zeros too
+        EXPECT_TRUE(textureSet.empty());
+    }
+}
+
+TEST(Scene, PreviewAlphaInSinglePrecisionAndTheRewardPictureByScoreBand) {
+    resetDrawing();
+    gameState.queue = {5, 0, 6};
+    gameState.dropTimer = 52;  // where computing in double would round to another float
+    drawFrame();
+    const std::vector<RecordedPrimitive> quads = texturedQuads();
+    ASSERT_EQ(quads.size(), 3u);                         // the hand, the next tile, the preview
+    EXPECT_NEAR(quads[1].vertices[0].x, 100 - 52, 5.1);  // shaken; the gap takes no room
+    EXPECT_EQ(quads[2].vertices[0].colour[3], 0.1f + 0.1f * std::sin(0.01f * 52.0f));
+    const std::pair<int, int> bands[] = {{0, 42},   {99, 42},  {100, 43},
+                                         {299, 44}, {300, 45}, {1000000, 45}};
+    for (const auto& [score, entry] : bands) {
+        SCOPED_TRACE("score " + std::to_string(score));
+        resetDrawing();
+        gameState.score = score;
+        gameState.gameOver = true;
+        drawFrame();
+        EXPECT_EQ(texturedQuads().at(0).texture, kFakeTextureBase + entry);  // the only one
+    }
+}
+
+TEST(FrameKeeping, OnlyWhereDrawingGoesStraightToTheWindowWithACopyEndingEachFrame) {
+    // clang-format off
+    struct { GLint binding; GLint maxTextureSize; std::size_t keeps; } const cases[] = {
+        {0,  8192, 1},  // the window's own framebuffer
+        {-1, 8192, 1},  // no framebuffer objects: the GL does not know the query
+        {3,  8192, 0},  // a framebuffer object of the windowing library's
+        {0,  512,  0},  // no texture can hold the window
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE("binding " + std::to_string(c.binding));
+        resetDrawing();
+        glRecorder.framebufferBinding = c.binding;
+        glRecorder.maxTextureSize = c.maxTextureSize;
+        setUpFrameKeeping();
+        setUpFrameKeeping();                                 // a second set-up changes nothing
+        ASSERT_EQ(glRecorder.nextTextureName - 1, c.keeps);  // the only texture made
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));  // the failed query's is gone
+        for (int frame = 0; frame < 2; ++frame) {  // the set-up's copy, then the frame's, last
+            const std::vector<RecordedCall> copies = recordedCalls("glCopyTexSubImage2D");
+            ASSERT_EQ(copies.size(), c.keeps);
+            for (const RecordedCall& copy : copies) {
+                EXPECT_EQ(copy.args, (std::vector<double>{GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 580}));
+                EXPECT_EQ(glRecorder.calls.end()[-2].name, copy.name);  // then the unbinding
+            }
+            glTranslatef(33.0f, 44.0f, 0.0f);  // whatever came before, the wash is unmoved
+            glRecorder.calls.clear();
+            drawFrame();
+            EXPECT_EQ(glRecorder.primitives.at(c.keeps).vertices.at(2).x, 640.0);
+        }
+        releaseFrameKeeping();
+        releaseFrameKeeping();
+        EXPECT_EQ(glRecorder.deletedTextures, std::vector<GLuint>(c.keeps, 1));
+    }
+}
+
+// Golden replays: a seeded deal played through the real rules by a script of
+// keys and steps, then one frame drawn; the final state and every primitive,
+// as text, match the stored digest (golden/README.md says how to rewrite it).
+struct Replay {
+    const char* name;  // the digest's file name, without .txt
+    std::uint32_t seed;
+    const char* script;
+    bool keepFrame;  // drawn over a kept picture, as where drawing goes to the window
+};
+
+// clang-format off
+const Replay kReplays[] = {
+    {"opening",      20260101u, "step*3", false},
+    {"opening-kept", 20260101u, "step*3", true},
+    {"midgame",      424242u,   "step*5 space right space step*21 left left space z down "
+                                "step*10 space space right space step*40 up space right right "
+                                "z step*7", false},
+    {"game-over",    99u,       "right space step*13 space*23 step*4", false},
+};
+const std::map<std::string, std::int32_t> kKeys = {
+    {"space", kKeySpace}, {"z", kKeyZ}, {"left", kKeyLeft}, {"right", kKeyRight},
+    {"up",    kKeyUp},    {"down", kKeyDown},
+};
+// clang-format on
+
+// Words are key names or "step", each optionally repeated: "step*21".
+void play(const std::string& script) {
+    std::istringstream words(script);
+    for (std::string word; words >> word;) {
+        const std::size_t star = word.find('*');
+        const std::string name = word.substr(0, star);
+        for (int n = star == std::string::npos ? 1 : std::stoi(word.substr(star + 1)); n > 0; --n) {
+            name == "step" ? stepGame() : handleKeyDown(kKeys.at(name));
+        }
+    }
+}
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return std::string(text) == "-0.000" ? "0.000" : text;
+}
+
+// Every primitive drawn, a line each: its kind, texture, state and colour,
+// then its vertices in window pixels, with texture coordinates after '@'.
+std::string primitivesDrawn() {
+    std::ostringstream out;
+    for (const RecordedPrimitive& p : glRecorder.primitives) {
+        out << (p.mode == GL_QUADS ? "quad" : p.mode == GL_LINES ? "line" : "triangle");
+        if (p.textured) {
+            out << " texture " << p.texture;
+        }
+        out << (p.polygonMode != GL_FILL ? " outline" : "") << (p.culled ? " culled" : "")
+            << (p.blended ? "" : " opaque") << " rgba";
+        for (const float component : p.vertices.at(0).colour) {
+            out << " " << number(component);
+        }
+        out << " |";
+        for (const RecordedVertex& v : p.vertices) {
+            out << " " << number(v.x) << "," << number(v.y);
+            if (p.textured) {
+                out << "@" << number(v.s) << "," << number(v.t);
+            }
+        }
+        out << "\n";
+    }
+    return out.str();
+}
+
+void expectStored(const std::string& name, const std::string& drawn) {
+    const std::string path = std::string(KESSARY_GOLDEN_DIR) + "/" + name + ".txt";
+    if (std::getenv("KESSARY_REGENERATE_GOLDEN") != nullptr) {
+        std::ofstream(path) << drawn;
+        GTEST_SKIP() << "rewrote " << path;
+    }
+    std::ostringstream stored;
+    stored << std::ifstream(path).rdbuf();
+    EXPECT_EQ(stored.str(), drawn);
+}
+
+TEST(Golden, EveryReplayDrawsItsStoredFrame) {
+    for (const Replay& replay : kReplays) {
+        SCOPED_TRACE(replay.name);
+        resetDrawing();
+        if (replay.keepFrame) {
+            setUpFrameKeeping();
+        }
+        dealNewGame(replay.seed);
+        play(replay.script);
+        drawFrame();
+        const GameState& g = gameState;
+        std::ostringstream out;
+        const auto list = [&out](const TileCode* code, const TileCode* end) {
+            for (; code != end; ++code) {
+                out << " " << *code;
+            }
+        };
+        out << "seed " << replay.seed << " script " << replay.script << "\nscore " << g.score
+            << " best " << g.bestScore << " over " << g.gameOver << " cursor " << g.cursor
+            << " dropTimer " << g.dropTimer << " deck " << g.deck.size() << "\nqueue";
+        list(g.queue.data(), g.queue.data() + kQueueLength);
+        for (int c = 0; c < kColumnCount; ++c) {
+            out << "\ncolumn " << c << ":";
+            list(g.columns[c].tiles, g.columns[c].tiles + g.columns[c].count);
+        }
+        out << "\nspark " << number(g.spark.x) << " " << number(g.spark.y) << " jitterCursor "
+            << g.jitterCursor << " rand " << glRecorder.randCalls << "\ntext " << textBuffer
+            << "\n";
+        expectStored(replay.name, out.str() + primitivesDrawn());
+    }
+}
+
+TEST(Golden, EveryGlyphAndTheWideMarkDrawAsStored) {
+    resetDrawing();
+    EXPECT_TRUE(glRecorder.primitives.empty());  // compiled, not drawn
+    std::vector<std::string> texts;
+    for (const char* c = glyphChars; *c != '\0'; ++c) {
+        texts.emplace_back(1, *c);
+    }
+    // clang-format off
+    texts.insert(texts.end(), {
+        "a#b",  // no glyph for '#': nothing drawn, the pen stays
+        "^a", "^^a",
+        "^#a",  // the unknown '#' uses up the mark
+        "a^",   // a trailing mark is closed at the end
+        "^ a",  // the space takes the mark
+    });
+    // clang-format on
+    std::string digest;
+    for (const std::string& text : texts) {
+        glRecorder.calls.clear();
+        glRecorder.primitives.clear();
+        std::snprintf(textBuffer, sizeof textBuffer, "%s", text.c_str());
+        drawText(1.0f);
+        // Each glyph list called, as its character, each line width set and each pen move.
+        std::string done;
+        for (const RecordedCall& call : glRecorder.calls) {
+            if (call.name == "glCallList") {
+                done +=
+                    " '" + std::string(1, glyphChars[int(call.args[0]) - int(fontListBase)]) + "'";
+            } else if (call.name == "glLineWidth" || call.name == "glTranslatef") {
+                done +=
+                    (call.name == "glLineWidth" ? " width " : " advance ") + number(call.args[0]);
+            }
+        }
+        digest += "text '" + text + "' drawn" + done + "\n" + primitivesDrawn();
+    }
+    expectStored("stroke-font", digest);
+}
+
+}  // namespace
