@@ -1,7 +1,7 @@
-"""The real program in play: what a drop by key does to the board, what a
-second of play shows, and a whole game played to its end with the reward
-picture on top. Each runs on both ways of keeping the picture between frames.
-"""
+"""The real program driven by real key presses, on both ways of keeping the picture
+between frames: a white start, a drop by key, a second of play and a whole game to
+its reward picture; and the one-line failure when no window can be opened."""
+import functools
 import glob
 import os
 import time
@@ -9,111 +9,82 @@ import unittest
 
 import kessary_harness as kh
 
-# Boxes in window pixels (left, top, right, bottom), from the game's layout in
-# view units. Slot boxes stay 10 pixels inside the slot, clear of the shake.
+# sdl12-compat's own framebuffer object (its default), or with its OpenGL scaling off the
+# window's back buffer and the game's kept copy of the frame, here with no sound device.
+PATHS = (("", {}),
+         ("-kept-frame", {"SDL12COMPAT_OPENGL_SCALING": "0", "SDL_AUDIODRIVER": "no-such-driver"}))
+
 QUEUE_ROW = kh.view_to_window(0, 0, 640, 110)
 SCORE_LINE = kh.view_to_window(395, 542, 640, 570)
-REWARD = kh.view_to_window(120, 90, 520, 490)
-REWARD_SIZE = 400
+REWARD, REWARD_SIZE = kh.view_to_window(120, 90, 520, 490), 400
+COLUMN_4, COLUMN_5 = (kh.view_to_window(x + 10, 140, x + 90, 220) for x in (400, 500))
 
-
-def slot(column, row):
-    """The inside of a column's slot (row 0 at the bottom)."""
-    x = 100 * column
-    y = 130 + 100 * row
-    return kh.view_to_window(x + 10, y + 10, x + 90, y + 90)
-
-
-# Left from column 0 wraps to column 5, which the timer's drops never reach
-# before columns 0 to 4 are full (20 drops, 12 s): a tile there came from space.
-# The keys go in one burst, so the rules usually see them within one frame.
-KEYS_SETTLE_SECONDS = 0.6
-TILE_CONTRAST = 0.08  # brightness deviation a placed tile adds over the background
-
-# What a second of play shows: the tiles of the queue row, and the score line
-# in 0.7-alpha black where only the spark, jumping there by chance, is as dark.
+# The white clear shows first, then frames washed over it faintly: a missing
+# clear, or a frame kept from before it, shows dark.
+FIRST_PICTURE_BRIGHTNESS, SOON_AFTER_BRIGHTNESS, SOON_AFTER_SECONDS = 0.8, 0.6, 0.05
+# Left from column 0 wraps to column 5, which the timer's drops reach only after
+# columns 0 to 4 are full (12 s): a tile there came from space.
+KEYS_SETTLE_SECONDS, TILE_CONTRAST = 0.6, 0.08  # contrast: what a placed tile adds
+# A second of play shows the tiles of the queue row, and the score line in
+# 0.7-alpha black where only the spark, jumping there by chance, is as dark.
 PLAY_SECONDS = 1.2
-QUEUE_DARK_BELOW = 0.85
-QUEUE_DARK_SHARE = 0.2
-TEXT_DARK_BELOW = 0.5
-TEXT_DARK_SHARE = 0.01
-
-# Fewer drops than the 24 that can fill the board, so the taps cannot end the
-# game themselves and a tap can never start the next one; the timer drops the rest.
-TAPS = 15
-SETTLE_SECONDS = 1.0
-GAME_OVER_TIMEOUT = 60.0
-LOOK_INTERVAL = 0.5
-REWARD_MATCH_BELOW = 0.05
-NO_REWARD_ABOVE = 0.15
-FADING_ABOVE = 0.08  # how fast depends on the frame rate
-AFTER_RESTART_SECONDS = 2.0
-
-
-def reward_pictures():
-    paths = sorted(glob.glob(os.path.join(kh.REPO_ROOT, "dat", "img", "wench*.png")))
-    return [kh.load_picture(path, REWARD_SIZE, REWARD_SIZE) for path in paths]
-
-
-def reward_difference(picture, rewards):
-    """How far the middle of the window is from the nearest reward picture."""
-    whole = (0, 0, REWARD_SIZE, REWARD_SIZE)
-    return min(kh.mean_difference(picture, REWARD, reward, whole) for reward in rewards)
-
-
-def look(game, save_as=None):
-    with kh.paused(game):
-        return kh.screenshot(game, save_as)
-
-
-def shot_name(name, path):
-    return name + ("" if path == kh.FRAME_KEEPING_PATHS[0][0] else "-" + path.replace(" ", "-"))
+DARK_SHARES = ((QUEUE_ROW, 0.85, 0.2), (SCORE_LINE, 0.5, 0.01))  # box, darker than, share
+# With the first seconds' drops, far fewer than the 24 that can fill the board:
+# the taps cannot end the game, so none can start the next one.
+TAPS = 8
+REWARD_MATCH_BELOW, NO_REWARD_ABOVE, GAME_OVER_TIMEOUT = 0.05, 0.15, 60.0
 
 
 class Play(unittest.TestCase):
-    def test_keys_reach_the_rules_and_play_shows_queue_and_score(self):
-        for path, env in kh.FRAME_KEEPING_PATHS:
-            with self.subTest(path), kh.xvfb() as display, kh.kessary(display, env) as game:
+    def test_a_game_from_the_white_start_to_the_reward_picture(self):
+        rewards = [kh.load_picture(path, REWARD_SIZE, REWARD_SIZE) for path in
+                   sorted(glob.glob(os.path.join(kh.REPO_ROOT, "dat", "img", "wench*.png")))]
+        self.assertEqual(len(rewards), 4)
+
+        def reward_difference(picture):
+            """How far the middle of the window is from the nearest reward picture."""
+            return min(picture.difference(REWARD, reward, (0, 0, REWARD_SIZE, REWARD_SIZE))
+                       for reward in rewards)
+
+        for suffix, env in PATHS:
+            with self.subTest(env), kh.xvfb() as display, kh.kessary(display, env) as game:
+                look = functools.partial(kh.paused_screenshot, game)
+                first = kh.wait_for_play(game, first=True)
+                self.assertGreater(first.mean_brightness(), FIRST_PICTURE_BRIGHTNESS)
+                time.sleep(SOON_AFTER_SECONDS)
+                self.assertGreater(look().mean_brightness(), SOON_AFTER_BRIGHTNESS)
+
                 kh.wait_for_play(game)
                 start = time.monotonic()
                 kh.press(game, "Left", "space", "Right", delay_ms=0)
                 time.sleep(KEYS_SETTLE_SECONDS)
-                board = look(game)
-                dropped = kh.contrast(board, slot(5, 0))
-                self.assertGreater(dropped, kh.contrast(board, slot(4, 0)) + TILE_CONTRAST,
-                                   "space did not drop the tile in hand into column 5")
-
+                board = look()
+                self.assertGreater(board.contrast(COLUMN_5) - board.contrast(COLUMN_4),
+                                   TILE_CONTRAST, "space did not drop a tile into column 5")
                 time.sleep(max(0.0, PLAY_SECONDS - (time.monotonic() - start)))
-                play = look(game,
-                            kh.screenshot_path(shot_name("screenshot-first-second", path) + ".png"))
-                self.assertGreater(kh.dark_fraction(play, QUEUE_ROW, QUEUE_DARK_BELOW),
-                                   QUEUE_DARK_SHARE)
-                self.assertGreater(kh.dark_fraction(play, SCORE_LINE, TEXT_DARK_BELOW),
-                                   TEXT_DARK_SHARE)
+                play = look()
+                for box, below, share in DARK_SHARES:
+                    self.assertGreater(play.dark_fraction(box, below), share, box)
 
-    def test_game_played_to_its_end_shows_the_reward_picture(self):
-        rewards = reward_pictures()
-        self.assertEqual(len(rewards), 4)
-        for path, env in kh.FRAME_KEEPING_PATHS:
-            with self.subTest(path), kh.xvfb() as display, kh.kessary(display, env) as game:
-                kh.wait_for_play(game)
                 kh.press(game, *["space"] * TAPS)
-                time.sleep(SETTLE_SECONDS)
-                mid_game = look(game, kh.screenshot_path(shot_name("screenshot-play", path) + ".png"))
-                self.assertGreater(reward_difference(mid_game, rewards), NO_REWARD_ABOVE)
-
+                time.sleep(1.0)
+                mid_game = look("screenshot-play%s.png" % suffix)
+                self.assertGreater(reward_difference(mid_game), NO_REWARD_ABOVE)
                 deadline = time.monotonic() + GAME_OVER_TIMEOUT
-                while reward_difference(look(game), rewards) >= REWARD_MATCH_BELOW:
+                while reward_difference(look()) >= REWARD_MATCH_BELOW:
                     self.assertLess(time.monotonic(), deadline, "the game did not end")
-                    time.sleep(LOOK_INTERVAL)
-                look(game, kh.screenshot_path(shot_name("screenshot-game-over", path) + ".png"))
-
-                # Any key deals the next game, and the picture fades away.
-                kh.press(game, "space")
-                time.sleep(AFTER_RESTART_SECONDS)
-                self.assertGreater(reward_difference(look(game), rewards), FADING_ABOVE)
+                    time.sleep(0.5)
+                look("screenshot-game-over%s.png" % suffix)
                 kh.press(game, "Escape")
                 self.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
+
+    def test_no_display_is_one_line_on_stderr_and_status_one(self):
+        free = next(":%d" % n for n in range(100, 1000) if not os.path.exists("/tmp/.X%d-lock" % n))
+        for display in (None, free):
+            with self.subTest(display=display), kh.kessary(display, find_window=False) as game:
+                self.assertEqual(kh.wait_for_exit(game), 1)
+                self.assertRegex(game.stderr(), r"\Akessary: cannot open the window: [^\n]+\n\Z")
+                self.assertEqual(os.path.getsize(game.stdout_path), 0)
 
 
 if __name__ == "__main__":
