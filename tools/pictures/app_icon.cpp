@@ -3,8 +3,6 @@
 // tiles are the game's own faces, drawn again as vectors at every icon size
 // rather than scaled from the 128 px pictures, so the 256 px icon stays sharp
 // and the 48 px one keeps its outlines on whole pixels as far as cairo can.
-#include <cstdio>
-
 #include "picture_kit.h"
 
 const int kIconSizes[kIconSizeCount] = {48, 64, 128, 256};
@@ -63,12 +61,10 @@ cairo_surface_t* drawAppIcon(int size) {
 
 bool writeAppIcons(const std::string& folder) {
     for (int size : kIconSizes) {
-        std::string path = folder + "/kessary-" + std::to_string(size) + ".png";
         cairo_surface_t* icon = drawAppIcon(size);
-        bool written = cairo_surface_write_to_png(icon, path.c_str()) == CAIRO_STATUS_SUCCESS;
+        bool written = writePng(icon, folder + "/kessary-" + std::to_string(size) + ".png");
         cairo_surface_destroy(icon);
         if (!written) {
-            std::fprintf(stderr, "kessary_pictures: cannot write %s\n", path.c_str());
             return false;
         }
     }

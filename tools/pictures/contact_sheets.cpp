@@ -110,11 +110,8 @@ bool writeSheet(cairo_surface_t* const pictures[kPictureCount], const std::strin
         cairo_fill(cr);
     }
     cairo_destroy(cr);
-    bool written = cairo_surface_write_to_png(sheet, path.c_str()) == CAIRO_STATUS_SUCCESS;
+    bool written = writePng(sheet, path);
     cairo_surface_destroy(sheet);
-    if (!written) {
-        std::fprintf(stderr, "kessary_pictures: cannot write %s\n", path.c_str());
-    }
     return written;
 }
 

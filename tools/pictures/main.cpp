@@ -1,4 +1,5 @@
-// kessary_pictures: draws the game's 46 pictures with cairo.
+// kessary_pictures: draws the game's 46 pictures with cairo and writes them
+// with libpng.
 //
 //   kessary_pictures [FOLDER]           writes a0.png .. g3.png and wench0.png ..
 //                                       wench3.png into FOLDER (default dat/img)
@@ -8,9 +9,10 @@
 //                                       kessary-256.png into FOLDER (default dist/icons)
 //
 // Run from the repository root. The folder is created if it is missing. The
-// output depends only on this program and the cairo it runs on: the same build
-// writes byte-identical files every time. Exit status 0 when every file was
-// written, 1 when one could not be, 2 for unknown arguments.
+// output depends only on this program and the cairo, libpng and zlib it runs
+// on: the same build writes byte-identical files every time. Exit status 0
+// when every file was written, 1 when one could not be, 2 for unknown
+// arguments.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -32,9 +34,7 @@ cairo_surface_t* drawPicture(int index) {
 
 bool writePictures(cairo_surface_t* const pictures[kPictureCount], const std::string& folder) {
     for (int k = 0; k < kPictureCount; ++k) {
-        std::string path = folder + "/" + kPictureNames[k] + ".png";
-        if (cairo_surface_write_to_png(pictures[k], path.c_str()) != CAIRO_STATUS_SUCCESS) {
-            std::fprintf(stderr, "kessary_pictures: cannot write %s\n", path.c_str());
+        if (!writePng(pictures[k], folder + "/" + kPictureNames[k] + ".png")) {
             return false;
         }
     }

@@ -50,6 +50,11 @@ void strokeTextRimmed(cairo_t* cr, const std::string& text, double centreX, doub
 // A new transparent ARGB surface, size x size, and a context on it.
 cairo_surface_t* newPicture(int size);
 
+// Writes the surface as a PNG: RGB when every pixel is opaque, else straight
+// RGBA. The same surface gives the same bytes on every run. False, with a
+// message, when the file cannot be written.
+bool writePng(cairo_surface_t* surface, const std::string& path);
+
 // The pictures, drawn fresh on each call.
 cairo_surface_t* drawTileFace(int index);      // 0..41, the tile of code index + 1
 cairo_surface_t* drawRewardPicture(int band);  // 0..3, lowest score band first
