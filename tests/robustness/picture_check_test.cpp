@@ -1,17 +1,10 @@
-// The picture check against hostile files, against good pictures of every
-// layout SOIL reads, and against the pictures the game ships.
-//
-// The files come from make_pictures.py, run by ctest before these tests. A good
-// picture must not only pass: SOIL must decode it to the same pixels as libpng,
-// or the check would be letting through something SOIL gets wrong.
+// The picture check against the hostile and the good pictures that
+// make_pictures.py makes (ctest runs it first), and against the shipped ones.
 #include <SOIL.h>
-#include <dirent.h>
 #include <gtest/gtest.h>
-#include <png.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -23,21 +16,14 @@
 namespace {
 
 constexpr int kLargest = 4096;
-constexpr double kFastSeconds = 1.0;  // a rejection must never wait on the file
 const std::string kPictures = KESSARY_PICTURE_DIR;
 
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (const dirent* item = readdir(dir)) {
-            const std::string name = item->d_name;
-            if (name != "." && name != "..") {
-                names.push_back(name);
-            }
-        }
-        closedir(dir);
+std::vector<std::string> pathsIn(const std::string& folder) {
+    std::vector<std::string> paths;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        paths.push_back(entry.path());
     }
-    return names;
+    return paths;
 }
 
 std::vector<unsigned char> contentOf(const std::string& path) {
@@ -45,110 +31,60 @@ std::vector<unsigned char> contentOf(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool bytesPass(const std::vector<unsigned char>& bytes) {
-    return pictureBytesAreSafe(bytes.data(), bytes.size(), kLargest);
-}
-
+// Each refusal comes within a second: none may wait on the file or spin.
 TEST(PictureCheck, RefusesEveryBadFileFast) {
-    const std::vector<std::string> names = namesIn(kPictures + "/bad");
-    ASSERT_GE(names.size(), 40u) << "make_pictures.py has not run";
-    double slowest = 0;
-    for (const std::string& name : names) {
+    std::vector<std::string> paths = pathsIn(kPictures + "/bad");
+    ASSERT_GE(paths.size(), 20u);
+    paths.insert(paths.end(), {"", kPictures + "/missing.png", "/dev/zero", "/dev/null"});
+    for (const std::string& path : paths) {
         const auto start = std::chrono::steady_clock::now();
-        EXPECT_FALSE(pictureIsSafe((kPictures + "/bad/" + name).c_str(), kLargest)) << name;
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        EXPECT_LT(took.count(), kFastSeconds) << name;
-        slowest = std::max(slowest, took.count());
+        EXPECT_FALSE(pictureIsSafe(path.c_str(), kLargest)) << path;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << path;
     }
-    RecordProperty("slowest_rejection_ms", static_cast<int>(slowest * 1000));
-}
-
-TEST(PictureCheck, RefusesWhatIsNoFileAtAll) {
     EXPECT_FALSE(pictureIsSafe(nullptr, kLargest));
-    EXPECT_FALSE(pictureIsSafe("", kLargest));
-    EXPECT_FALSE(pictureIsSafe((kPictures + "/no-such-picture.png").c_str(), kLargest));
-    EXPECT_FALSE(pictureIsSafe("/dev/zero", kLargest));  // endless
-    EXPECT_FALSE(pictureIsSafe("/dev/null", kLargest));
     EXPECT_FALSE(pictureBytesAreSafe(nullptr, 0, kLargest));
 }
 
 // Every byte of a picture is covered by its signature, a checksum or the end
 // marker, so no prefix and no single damaged byte may pass.
 TEST(PictureCheck, RefusesEveryPrefixAndEveryDamagedByte) {
-    const std::vector<unsigned char> whole = contentOf(kPictures + "/good/many-chunks.png");
-    ASSERT_TRUE(bytesPass(whole));
-    for (std::size_t length = 0; length < whole.size(); ++length) {
-        EXPECT_FALSE(pictureBytesAreSafe(whole.data(), length, kLargest)) << "first " << length;
-    }
-    for (std::size_t at = 0; at < whole.size(); ++at) {
-        std::vector<unsigned char> damaged = whole;
-        damaged[at] ^= 0x01;
-        EXPECT_FALSE(bytesPass(damaged)) << "bit flipped at " << at;
+    std::vector<unsigned char> bytes = contentOf(kPictures + "/good/many-chunks.png");
+    ASSERT_TRUE(pictureBytesAreSafe(bytes.data(), bytes.size(), kLargest));
+    for (std::size_t at = 0; at < bytes.size(); ++at) {
+        EXPECT_FALSE(pictureBytesAreSafe(bytes.data(), at, kLargest)) << "first " << at;
+        bytes[at] ^= 0x01;
+        EXPECT_FALSE(pictureBytesAreSafe(bytes.data(), bytes.size(), kLargest)) << "flip " << at;
+        bytes[at] ^= 0x01;
     }
 }
 
-TEST(PictureCheck, HonoursTheSizeLimitOnBothSides) {
-    const std::string wide = kPictures + "/good/widest.png";   // 4096 x 1
-    const std::string tall = kPictures + "/good/tallest.png";  // 1 x 4096
-    EXPECT_TRUE(pictureIsSafe(wide.c_str(), 4096));
-    EXPECT_FALSE(pictureIsSafe(wide.c_str(), 4095));
-    EXPECT_TRUE(pictureIsSafe(tall.c_str(), 4096));
-    EXPECT_FALSE(pictureIsSafe(tall.c_str(), 4095));
-    const std::string small = kPictures + "/good/rgb.png";  // 16 x 16
-    EXPECT_TRUE(pictureIsSafe(small.c_str(), 16));
-    EXPECT_FALSE(pictureIsSafe(small.c_str(), 15));
-    EXPECT_FALSE(pictureIsSafe(small.c_str(), 0));
-    EXPECT_FALSE(pictureIsSafe(small.c_str(), -1));
-}
-
-// libpng's own reading of a picture, in the channel layout SOIL reports.
-std::vector<unsigned char> decodedByLibpng(const std::vector<unsigned char>& bytes, int channels) {
-    static const png_uint_32 kFormats[] = {0, PNG_FORMAT_GRAY, PNG_FORMAT_GA, PNG_FORMAT_RGB,
-                                           PNG_FORMAT_RGBA};
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-        return {};
-    }
-    image.format = kFormats[channels];
-    std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {
-        pixels.clear();
-    }
-    png_image_free(&image);
-    return pixels;
-}
-
-TEST(PictureCheck, PassesGoodPicturesThatSoilDecodesFaithfully) {
-    const std::vector<std::string> names = namesIn(kPictures + "/good");
-    ASSERT_GE(names.size(), 10u) << "make_pictures.py has not run";
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name);
-        const std::string path = kPictures + "/good/" + name;
-        ASSERT_TRUE(pictureIsSafe(path.c_str(), kLargest));
-        const std::vector<unsigned char> bytes = contentOf(path);
+// Every colour layout SOIL reads passes, and SOIL reads it; so does every
+// shipped picture, which catches a damaged or oversized asset at build time.
+TEST(PictureCheck, PassesGoodAndShippedPictures) {
+    const std::vector<std::string> paths = pathsIn(kPictures + "/good");
+    ASSERT_GE(paths.size(), 10u);
+    for (const std::string& path : paths) {
+        EXPECT_TRUE(pictureIsSafe(path.c_str(), kLargest)) << path;
         int width = 0, height = 0, channels = 0;
-        unsigned char* soil =
-            SOIL_load_image_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width,
-                                        &height, &channels, SOIL_LOAD_AUTO);
-        ASSERT_NE(soil, nullptr) << SOIL_last_result();
-        ASSERT_TRUE(channels >= 1 && channels <= 4);
-        const std::vector<unsigned char> reference = decodedByLibpng(bytes, channels);
-        ASSERT_EQ(reference.size(), std::size_t(width) * height * channels);
-        EXPECT_TRUE(std::equal(reference.begin(), reference.end(), soil));
-        SOIL_free_image_data(soil);
-    }
-}
-
-TEST(PictureCheck, PassesEveryShippedPicture) {
-    const std::string folder = std::string(KESSARY_SOURCE_DIR) + "/dat/img";
-    if (namesIn(folder).empty()) {
-        GTEST_SKIP() << "dat/img holds no pictures yet";
+        unsigned char* pixels =
+            SOIL_load_image(path.c_str(), &width, &height, &channels, SOIL_LOAD_AUTO);
+        EXPECT_TRUE(pixels != nullptr && width > 0 && height > 0) << path;
+        SOIL_free_image_data(pixels);
     }
     for (int k = 0; textureNames[k][0] != '\0'; ++k) {
-        const std::string path = folder + "/" + textureNames[k] + ".png";
-        EXPECT_TRUE(pictureIsSafe(path.c_str(), kLargest)) << path;
+        const std::string path = std::string(KESSARY_SOURCE_DIR) + "/dat/img/" + textureNames[k];
+        EXPECT_TRUE(pictureIsSafe((path + ".png").c_str(), kLargest)) << path;
     }
+}
+
+// The limit is the caller's (the GL's may be smaller), on both sides.
+TEST(PictureCheck, HonoursTheSizeLimit) {
+    const std::string good = kPictures + "/good/";
+    EXPECT_FALSE(pictureIsSafe((good + "widest.png").c_str(), 4095));   // 4096 x 1
+    EXPECT_FALSE(pictureIsSafe((good + "tallest.png").c_str(), 4095));  // 1 x 4096
+    EXPECT_TRUE(pictureIsSafe((good + "rgb.png").c_str(), 16));         // 16 x 16
+    EXPECT_FALSE(pictureIsSafe((good + "rgb.png").c_str(), 15));
+    EXPECT_FALSE(pictureIsSafe((good + "rgb.png").c_str(), -1));
 }
 
 }  // namespace
