@@ -1,22 +1,12 @@
-// The scripted SDL: event queue, clock, buffer swap and the start-up calls.
-// See sdl_standin.h for how a script is played.
+// The scripted SDL. In the script a frame is a clock event (SDL_USEREVENT, its
+// code the elapsed milliseconds), its events, and SDL_NOEVENT for the empty queue.
 #include "sdl_standin.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 SdlStandin sdlStandin;
-
-namespace {
-
-// A loop that ignores SDL_QUIT would otherwise spin for ever in a test.
-constexpr int kPollsPastEndLimit = 1000;
-
-// Any non-null surface will do: the program never looks inside it.
-SDL_Surface videoSurface{};
-
-}  // namespace
 
 void resetSdlStandin() {
     sdlStandin = SdlStandin{};
@@ -24,10 +14,29 @@ void resetSdlStandin() {
 
 void logCall(const std::string& entry) {
     sdlStandin.log.push_back(entry);
+    if (sdlStandin.echo) {
+        std::fprintf(stderr, "%s\n", entry.c_str());
+    }
+}
+
+SDL_Event sdlEvent(Uint8 type, int value, Uint8 state) {
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_ACTIVEEVENT) {
+        event.active.gain = static_cast<Uint8>(value);
+        event.active.state = state;
+    } else if (type == SDL_USEREVENT) {
+        event.user.code = value;
+    } else {
+        event.key.keysym.sym = static_cast<SDLKey>(value);
+    }
+    return event;
 }
 
 void scriptFrame(Uint32 elapsedMs, std::vector<SDL_Event> events) {
-    sdlStandin.frames.push_back(ScriptedFrame{elapsedMs, std::move(events)});
+    sdlStandin.script.push_back(sdlEvent(SDL_USEREVENT, static_cast<int>(elapsedMs)));
+    sdlStandin.script.insert(sdlStandin.script.end(), events.begin(), events.end());
+    sdlStandin.script.push_back(sdlEvent(SDL_NOEVENT));
 }
 
 void scriptIdleFrames(int count, Uint32 elapsedMs) {
@@ -36,138 +45,50 @@ void scriptIdleFrames(int count, Uint32 elapsedMs) {
     }
 }
 
-SDL_Event keyDownEvent(SDLKey key) {
-    SDL_Event event{};
-    event.key.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = key;
-    return event;
-}
-
-SDL_Event keyUpEvent(SDLKey key) {
-    SDL_Event event{};
-    event.key.type = SDL_KEYUP;
-    event.key.state = SDL_RELEASED;
-    event.key.keysym.sym = key;
-    return event;
-}
-
-SDL_Event activeEvent(Uint8 gain, Uint8 state) {
-    SDL_Event event{};
-    event.active.type = SDL_ACTIVEEVENT;
-    event.active.gain = gain;
-    event.active.state = state;
-    return event;
-}
-
-SDL_Event quitEvent() {
-    SDL_Event event{};
-    event.quit.type = SDL_QUIT;
-    return event;
-}
-
-// ---- the frame loop's three calls ------------------------------------------
-
 int SDL_PollEvent(SDL_Event* event) {
-    SdlStandin& s = sdlStandin;
-    if (!s.draining) {
-        if (s.frames.empty()) {
-            if (++s.pollsPastEnd > kPollsPastEndLimit) {
-                std::fprintf(stderr, "sdl stand-in: SDL_QUIT ignored %d times\n",
-                             kPollsPastEndLimit);
-                std::abort();
-            }
-            s.scriptRanOut = true;
-            logCall("SDL_PollEvent quit (script ran out)");
-            *event = quitEvent();
-            return 1;
+    std::deque<SDL_Event>& script = sdlStandin.script;
+    if (script.empty()) {
+        if (std::exchange(sdlStandin.scriptRanOut, true)) {
+            std::abort();  // polled again after SDL_QUIT: the loop would spin for ever
         }
-        s.ticks += s.frames.front().elapsedMs;
-        s.pending.assign(s.frames.front().events.begin(), s.frames.front().events.end());
-        s.frames.pop_front();
-        s.draining = true;
+        logCall("SDL_PollEvent quit (script ran out)");
+        *event = sdlEvent(SDL_QUIT);
+        return 1;
     }
-    if (s.pending.empty()) {
-        s.draining = false;
-        logCall("SDL_PollEvent empty");
-        return 0;
+    if (script.front().type == SDL_USEREVENT) {
+        sdlStandin.ticks += static_cast<Uint32>(script.front().user.code);
+        script.pop_front();
     }
-    *event = s.pending.front();
-    s.pending.pop_front();
-    logCall(callEntry("SDL_PollEvent", event->type));
-    return 1;
+    *event = script.front();
+    script.pop_front();
+    logCall(event->type == SDL_NOEVENT ? "SDL_PollEvent empty"
+                                       : callEntry("SDL_PollEvent", event->type));
+    return event->type != SDL_NOEVENT;
 }
 
-Uint32 SDL_GetTicks() {
-    logCall("SDL_GetTicks");
-    return sdlStandin.ticks;
-}
+static SDL_Surface videoSurface{};  // any non-null surface will do: nothing looks inside
 
-void SDL_GL_SwapBuffers() {
-    logCall("SDL_GL_SwapBuffers");
-    ++sdlStandin.swaps;
-    sdlStandin.ticks += sdlStandin.swapMs;
-}
-
-// ---- start-up and shutdown -------------------------------------------------
-
-int SDL_Init(Uint32 flags) {
-    logCall(callEntry("SDL_Init", flags));
-    return (flags & sdlStandin.failingSubsystems) != 0 ? -1 : 0;
-}
-
-int SDL_InitSubSystem(Uint32 flags) {
-    logCall(callEntry("SDL_InitSubSystem", flags));
-    return (flags & sdlStandin.failingSubsystems) != 0 ? -1 : 0;
-}
-
-char* SDL_VideoDriverName(char* namebuf, int maxlen) {
-    std::snprintf(namebuf, static_cast<size_t>(maxlen), "%s", sdlStandin.videoDriver.c_str());
-    return namebuf;
-}
-
-void SDL_Quit() {
-    logCall("SDL_Quit");
-}
-
-char* SDL_GetError() {
-    return sdlStandin.error.data();
-}
-
-void SDL_SetError(const char* fmt, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, fmt);
-    std::vsnprintf(text, sizeof text, fmt, args);
-    va_end(args);
-    sdlStandin.error = text;
-}
-
+// clang-format off
+Uint32 SDL_GetTicks()                { logCall("SDL_GetTicks"); return sdlStandin.ticks; }
+void SDL_GL_SwapBuffers() { logCall("SDL_GL_SwapBuffers"); sdlStandin.ticks += sdlStandin.swapMs; }
+int SDL_Init(Uint32 flags)           { logCall(callEntry("SDL_Init", flags));
+                                       return flags & sdlStandin.failingSubsystems ? -1 : 0; }
+int SDL_InitSubSystem(Uint32 flags)  { logCall(callEntry("SDL_InitSubSystem", flags));
+                                       return flags & sdlStandin.failingSubsystems ? -1 : 0; }
+void SDL_Quit()                      { logCall("SDL_Quit"); }
+char* SDL_GetError()                 { return sdlStandin.error.data(); }
+void SDL_SetError(const char* text, ...) { sdlStandin.error = text; }  // called without arguments
+int SDL_EnableUNICODE(int on)        { logCall(callEntry("SDL_EnableUNICODE", on)); return 0; }
+int SDL_EnableKeyRepeat(int ms, int gap) { logCall(callEntry("SDL_EnableKeyRepeat", ms, gap));
+                                           return 0; }
+int SDL_ShowCursor(int toggle)       { logCall(callEntry("SDL_ShowCursor", toggle)); return 1; }
+int SDL_GL_SetAttribute(SDL_GLattr at, int v) { logCall(callEntry("SDL_GL_SetAttribute", at, v));
+                                               return 0; }
 void SDL_WM_SetCaption(const char* title, const char* icon) {
-    logCall(std::string("SDL_WM_SetCaption ") + title + " | " + icon);
-}
-
-int SDL_EnableUNICODE(int enable) {
-    logCall(callEntry("SDL_EnableUNICODE", enable));
-    return 0;
-}
-
-int SDL_EnableKeyRepeat(int delay, int interval) {
-    logCall(callEntry("SDL_EnableKeyRepeat", delay, interval));
-    return 0;
-}
-
-int SDL_ShowCursor(int toggle) {
-    logCall(callEntry("SDL_ShowCursor", toggle));
-    return 1;
-}
-
-int SDL_GL_SetAttribute(SDL_GLattr attr, int value) {
-    logCall(callEntry("SDL_GL_SetAttribute", attr, value));
-    return 0;
-}
-
+    logCall(std::string("SDL_WM_SetCaption ") + title + " | " + icon); }
+char* SDL_VideoDriverName(char* name, int size) {
+    std::snprintf(name, size_t(size), "%s", sdlStandin.videoDriver.c_str()); return name; }
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
     logCall(callEntry("SDL_SetVideoMode", width, height, bpp, flags));
-    return sdlStandin.videoModeFails ? nullptr : &videoSurface;
-}
+    return sdlStandin.videoModeFails ? nullptr : &videoSurface; }
+// clang-format on

@@ -1,0 +1,185 @@
+// The real frame loop and main.cpp against a scripted SDL and logging stand-ins
+// of GL, the rules, the drawing and the other subsystems: steps, events and
+// the order of a frame's work; start-up, shutdown and a window that never opened.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/frame_loop.h"
+#include "game/game_state.h"
+#include "sdl_standin.h"
+
+int runKessary();  // main.cpp's main, renamed for this test
+
+GameState gameState;
+GLuint fontListBase = 900;
+
+// clang-format off
+void handleKeyDown(std::int32_t key)   { logCall("k" + std::to_string(key) + " "); }
+void stepGame()                        { logCall("s"); }
+void washScreen()                      { logCall("w"); }
+void drawScene()                       { logCall("d"); }
+void loadTextureSet()                  { logCall("loadTextureSet"); }
+void releaseTextureSet()               { logCall("releaseTextureSet"); }
+void compileStrokeFont()               { logCall("compileStrokeFont"); }
+void setUpFrameKeeping()               { logCall("setUpFrameKeeping"); }
+void releaseFrameKeeping()             { logCall("releaseFrameKeeping"); }
+void newGame()                         { logCall("newGame"); }
+void glMatrixMode(GLenum mode)         { logCall(callEntry("glMatrixMode", mode)); }
+void glLoadIdentity()                  { logCall("glLoadIdentity"); }
+void glEnable(GLenum cap)              { logCall(callEntry("glEnable", cap)); }
+void glBlendFunc(GLenum from, GLenum to) { logCall(callEntry("glBlendFunc", from, to)); }
+void glClear(GLbitfield mask)          { logCall(callEntry("glClear", mask)); }
+void glDeleteLists(GLuint first, GLsizei n) { logCall(callEntry("glDeleteLists", first, n)); }
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
+    logCall(callEntry("glClearColor", r, g, b, a));
+}
+void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) {
+    logCall(callEntry("glOrtho", int(l), int(r), int(b), int(t), int(n), int(f)));
+}
+// clang-format on
+
+namespace {
+
+// Runs the loop on a script ("10 lost +32; 30 -273": a frame 10 ms on with a
+// focus loss and a space press, one 30 ms later with an Up release) from a
+// spark drifting at (0.5, -0.5). Returns the calls but clock and polls: "k<code> "
+// per key, "s" per step, "w" wash, "d" scene, "|" swap; then "quit" if the loop
+// left before the script ran out, and the spark's velocity if it changed.
+std::string runLoop(const std::string& script, bool gameOver = false) {
+    // clang-format off
+    const std::map<std::string, SDL_Event> named = {
+        {"lost",      activeEvent(0, SDL_APPINPUTFOCUS)},  // the keyboard focus
+        {"iconified", activeEvent(0, SDL_APPACTIVE)},
+        {"gained",    activeEvent(1, SDL_APPINPUTFOCUS)},
+        {"quit",      sdlEvent(SDL_QUIT)},                 // the window closed
+        {"motion",    sdlEvent(SDL_MOUSEMOTION)},
+    };
+    // clang-format on
+    std::istringstream frames(script);
+    for (std::string frame; std::getline(frames, frame, ';');) {
+        std::istringstream words(frame);
+        Uint32 elapsed = 0;
+        words >> elapsed;
+        std::vector<SDL_Event> events;
+        for (std::string word; words >> word;) {
+            const Uint8 type = word[0] == '+' ? SDL_KEYDOWN : SDL_KEYUP;
+            events.push_back(named.count(word) ? named.at(word)
+                                               : sdlEvent(type, std::stoi(word.substr(1))));
+        }
+        scriptFrame(elapsed, events);
+    }
+    gameState.gameOver = gameOver;
+    gameState.spark = Spark{320.0f, 290.0f, 0.5f, -0.5f};
+    runFrameLoop();
+    std::ostringstream out;
+    for (const std::string& entry : sdlStandin.log) {
+        if (entry != "SDL_GetTicks" && entry.rfind("SDL_PollEvent", 0) != 0) {
+            out << (entry == "SDL_GL_SwapBuffers" ? "|" : entry);
+        }
+    }
+    out << (sdlStandin.scriptRanOut ? "" : "quit");
+    if (gameState.spark.vx != 0.5f || gameState.spark.vy != -0.5f) {
+        out << " spark " << gameState.spark.vx << " " << gameState.spark.vy;
+    }
+    return out.str();
+}
+
+// Whole 30 ms steps, the rest carried; events in order: swallowing, quitting, steering.
+TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
+    // clang-format off
+    const struct { Uint32 startTicks, swapMs; bool over; const char* script; std::string calls; }
+    cases[] = {
+        {0, 0, false, "10; 10; 10; 10; 10; 10", "wd|wd|swd|wd|wd|swd|"},  // a step every 3rd frame
+        {0, 0, false, "95; 24; 1",              "ssswd|wd|swd|"},         // 5 ms carried, 29, 30
+        {0, 0, false, "10000; 19; 1",           std::string(333, 's') + "wd|wd|swd|"},  // no cap
+        {UINT32_MAX, 0, false, "61; 29",        "sswd|swd|"},             // the counter wraps to 60
+        {0, 20, false, "10; 10; 10; 10; 10",    "wd|swd|swd|swd|swd|"},   // swaps count next frame
+        // A focus loss of any kind swallows the next press of its drain, Escape too.
+        {0, 0, false, "10 lost +32 +122; 10 lost; 10 +97; 10 iconified +99; 10 gained +100",
+                                                "k122 wd|wd|k97 swd|wd|k100 wd|"},
+        {0, 0, false, "10 lost -273 +32 +122",  "k122 wd| spark 0.5 0.5"},  // a release is no press
+        {0, 0, false, "10 lost +27; 10; 10",    "wd|wd|swd|"},
+        {0, 0, true,  "10; 100 +27 +32; 10",    "wd|quit"},   // Escape quits at once, over or not,
+        {0, 0, false, "100 +32 quit +122 -273; 10", "k32 quit"},  // and so does closing
+        // Vertical releases push their press's way, horizontal ones undo it, others
+        // do nothing, none while the game is over; presses pass on.
+        {0, 0, false, "10 -273 -273 -273 -274 -275 -276 -276 -32 -27; 10 +273 +276",
+                                                "wd|k273 k276 wd| spark -0.5 1.5"},
+        {0, 0, true,  "10 -273 -274 -274 -275 -276 -276", "wd|"},
+        {0, 0, false, "10 motion +32",          "k32 wd|"},  // other events are ignored
+    };
+    // clang-format on
+    for (const auto& row : cases) {
+        resetSdlStandin();
+        sdlStandin.ticks = row.startTicks;
+        sdlStandin.swapMs = row.swapMs;
+        EXPECT_EQ(runLoop(row.script, row.over), row.calls) << row.script;
+    }
+}
+
+// A whole run but its last call, SDL_Quit; the loop quits on its empty script.
+const GLbitfield kClear = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
+// clang-format off
+const std::vector<std::string> kRun = {
+    callEntry("SDL_Init", SDL_INIT_TIMER | SDL_INIT_VIDEO),
+    callEntry("SDL_InitSubSystem", SDL_INIT_AUDIO),
+    "SDL_WM_SetCaption kessary is longer than any vare | kessary",
+    callEntry("SDL_EnableUNICODE", 1), callEntry("SDL_EnableKeyRepeat", 0, 0),
+    callEntry("SDL_ShowCursor", SDL_DISABLE),
+    callEntry("SDL_GL_SetAttribute", SDL_GL_DOUBLEBUFFER, 1),
+    callEntry("SDL_GL_SetAttribute", SDL_GL_SWAP_CONTROL, 1),
+    callEntry("SDL_SetVideoMode", 640, 580, 32, SDL_OPENGL),
+    callEntry("glMatrixMode", GL_PROJECTION), "glLoadIdentity",
+    callEntry("glOrtho", 0, 640, 0, 580, -5, 5),
+    callEntry("glMatrixMode", GL_MODELVIEW), "glLoadIdentity", callEntry("glEnable", GL_BLEND),
+    callEntry("glBlendFunc", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA),
+    callEntry("glEnable", GL_CULL_FACE), "loadTextureSet",
+    callEntry("glClearColor", 1.0f, 1.0f, 1.0f, 1.0f), callEntry("glClear", kClear),
+    "SDL_GL_SwapBuffers", callEntry("glClear", kClear), "setUpFrameKeeping", "compileStrokeFont",
+    "newGame", "SDL_GetTicks", "SDL_PollEvent quit (script ran out)",
+    callEntry("glDeleteLists", 900, 77), "releaseTextureSet", "releaseFrameKeeping"};
+// clang-format on
+
+// Each case runs the program in a child echoing its calls to stderr: the first `calls`
+// of kRun, the line a player would get, SDL_Quit; its status says if a window opened.
+TEST(Startup, RunsInOrderOrReportsAWindowThatNeverOpened) {
+    const char* const sdlSays = "SDL's own words";
+    // clang-format off
+    const struct { Uint32 failing; bool noMode; const char* driver, *message; std::size_t calls; }
+    cases[] = {  // message: on stderr after "kessary: cannot open the window: "
+        {0,              false, "x11",       nullptr,                    kRun.size()},  // plays
+        {SDL_INIT_AUDIO, false, "x11",       nullptr,                    kRun.size()},  // silently
+        {SDL_INIT_VIDEO, false, "x11",       sdlSays,                    1},
+        {0,              true,  "x11",       sdlSays,                    9},
+        // No display: SDL 2 falls back to drawing where nobody would see the game.
+        {0,              false, "offscreen", "no display to show it on", 2},
+        {0,              false, "dummy",     "no display to show it on", 2},
+    };
+    // clang-format on
+    for (const auto& row : cases) {
+        resetSdlStandin();
+        sdlStandin.failingSubsystems = row.failing;
+        sdlStandin.videoModeFails = row.noMode;
+        sdlStandin.videoDriver = row.driver;
+        sdlStandin.error = sdlSays;
+        sdlStandin.echo = true;
+        std::string expected;
+        std::for_each(kRun.begin(), kRun.begin() + row.calls,
+                      [&](auto& call) { expected += call + "\n"; });
+        if (row.message) {
+            expected += std::string("kessary: cannot open the window: ") + row.message + "\n";
+        }
+        EXPECT_EXIT(std::exit(runKessary()), ::testing::ExitedWithCode(row.message ? 1 : 0),
+                    ::testing::Matcher<const std::string&>(expected + "SDL_Quit\n"))
+            << row.driver << " " << row.calls;
+    }
+}
+
+}  // namespace
