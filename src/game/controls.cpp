@@ -11,10 +11,12 @@
 
 namespace {
 
-constexpr std::int32_t kSparkJumpOdds = 100;  // one step in 100 on average
-constexpr std::int32_t kJitterSpan = 101;     // integer steps -50..50
-constexpr std::int32_t kJitterCentre = 50;
-constexpr float kJitterUnit = 0.025f;  // so an offset moves at most 1.25 px a step
+// clang-format off
+constexpr std::int32_t kSparkJumpOdds = 100;     // one step in 100 on average
+constexpr std::int32_t kJitterSpan    = 101;     // integer steps -50..50
+constexpr std::int32_t kJitterCentre  = 50;
+constexpr float        kJitterUnit    = 0.025f;  // so an offset moves at most 1.25 px a step
+// clang-format on
 
 // Moves the cursor one column in `direction` (+1 right, -1 left), wrapping and
 // skipping full columns. The cursor column always has room while a game runs,
