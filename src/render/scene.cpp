@@ -55,8 +55,8 @@ constexpr float kOutlineHalfHeight   = 50.0f;
 constexpr float kScoreX              = 400.0f;  // score line's text origin
 constexpr float kScoreY              = 548.0f;
 constexpr float kScoreTextScale      = 16.0f;
-constexpr float kRewardX             = 320.0f;  // reward picture's centre
-constexpr float kRewardY             = 290.0f;
+constexpr float kRewardX             = kWindowWidth / 2.0f;  // reward picture's centre
+constexpr float kRewardY             = kWindowHeight / 2.0f;
 constexpr float kRewardSize          = 400.0f;
 constexpr int   kSparkSpan           = 50;      // spark triangle corners, up and right of it
 
