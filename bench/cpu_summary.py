@@ -80,8 +80,8 @@ def print_instructions(frames_path, steps_path):
     total = sum(exclusive.values())
     frame = (count(inclusive, "washScreen()") + count(inclusive, "drawScene()")) / FRAMES
     print(f"  washScreen + drawScene {frame:8.0f} per frame; "
-          f"1000 frames with one step each {total:,} in all")
-    print("Where 1000 frames go, inclusive:")
+          f"{FRAMES} frames with one step each {total:,} in all")
+    print(f"Where {FRAMES} frames go, inclusive:")
     for name in ("drawScene()", "drawTexturedQuad(TextureEntry const&, float, float, bool)",
                  "stepGame()", "drawText(float)", "rand", "snprintf", "washScreen()"):
         print(f"  {count(inclusive, name) / total:6.1%}  {name}")

@@ -30,7 +30,7 @@ namespace {
 
 constexpr int kFrames = 1000;
 constexpr int kSteps = 10000;
-constexpr int kStepDraws = 81;  // 1 jump test and 40 x, y jitter draws
+constexpr int kStepDraws = 1 + 2 * kJitterEntries;  // a jump test, x and y per jitter entry
 constexpr std::uint32_t kSeed = 20260601;
 
 // The functions below are not inlined, so that callgrind can collect and

@@ -27,7 +27,7 @@
 namespace {
 
 constexpr std::uint32_t kSeed = 20260601;
-constexpr int kStepDraws = 81;  // 1 jump test and 40 x, y jitter draws
+constexpr int kStepDraws = 1 + 2 * kJitterEntries;  // a jump test, x and y per jitter entry
 constexpr int kMeldSamples = 64;
 constexpr int kBestScore = 300;  // long enough to give the score line its most digits
 constexpr int kPictureSide = 4096;
