@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <iomanip>
-#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -18,6 +17,7 @@
 #include "game/drop.h"
 #include "game/game_state.h"
 #include "game/meld.h"
+#include "play_script.h"
 
 namespace {
 
@@ -199,46 +199,23 @@ TEST(Board, TheCursorMovesAndAFilledColumnIsResolved) {
     }
 }
 
-// Plays space-separated words, each optionally repeated as in "20xstep": step,
-// space, z, U D R L (the arrows), key<n> and deal<n> (the deal of seed n).
-void playScript(const std::string& script) {
-    const std::map<std::string, std::int32_t> keys = {{"space", kKeySpace}, {"z", kKeyZ},
-                                                      {"U", kKeyUp},        {"D", kKeyDown},
-                                                      {"R", kKeyRight},     {"L", kKeyLeft}};
-    std::istringstream words(script);
-    for (std::string word; words >> word;) {
-        const bool counted = std::isdigit(static_cast<unsigned char>(word[0]));
-        const int times = counted ? std::stoi(word) : 1;
-        word.erase(0, counted ? word.find('x') + 1 : 0);
-        for (int n = 0; n < times; ++n) {
-            if (word == "step") {
-                stepGame();
-            } else if (word.rfind("deal", 0) == 0) {
-                dealNewGame(static_cast<std::uint32_t>(std::stoul(word.substr(4))));
-            } else {
-                handleKeyDown(keys.count(word) ? keys.at(word) : std::stoi(word.substr(3)));
-            }
-        }
-    }
-}
-
 // Every rule against drift (after an intended change, check the line by hand).
 TEST(Play, GoldenReplaysReachTheRecordedPositions) {
     // clang-format off
     const struct { std::uint32_t seed; const char* script; const char* position; } replays[] = {
         // Arrows move the cursor and steer; Escape, Z, Return, Insert, no keys do nothing.
-        {0, "R R space key27 key90 key13 key277 key0 key-1 key300 L z U U D 20xstep space 3xR z "
-            "100xstep L L space 60xstep",
+        {0, "right right space key27 key90 key13 key277 key0 key-1 key300 left z up up down "
+            "step*20 space right*3 z step*100 left left space step*60",
          "columns [] [36 7 37] [15 42 1 17] [14] [3 23 20 31] [16 2] "
          "queue 13 35 40 33 21 29 25 deck 21 cursor 3 timer 0 score 18 best 0 over 0 "
          "spark -127 127 -2 1 jitter -9.94999504 -2.22500062 2.94999862 10.2750015"},
         // A whole game by the timer until six kept melds block the board.
-        {5489, "900xstep 100xstep",
+        {5489, "step*900 step*100",
          "columns [27 26 15 25] [36 38 7 19] [20 6 11 35] [5 16 14 9] [1 31 42 4] [12 10 37 32] "
          "queue 34 33 30 17 24 40 22 deck 3 cursor 5 timer 0 score 79 best 79 over 1 "
          "spark 420 169 0 0 jitter 21.4499912 8.90000153 -16.4750004 -15.3749847"},
         // The next deal keeps the best score and the walked jitter.
-        {5489, "900xstep deal42 R R z U 45xstep",
+        {5489, "step*900 deal42 right right z up step*45",
          "columns [] [] [25 34 42] [] [] [] queue 12 41 7 18 6 13 31 deck 32 cursor 2 "
          "timer 25 score 0 best 79 over 0 "
          "spark 230 335 -2 1 jitter 18.7249889 7.60000038 -29.75 -23.924984"},

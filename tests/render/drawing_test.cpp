@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "game/controls.h"
 #include "game/game_state.h"
 #include "gl_recorder.h"
+#include "play_script.h"
 #include "render/frame_keeper.h"
 #include "render/scene.h"
 #include "render/stroke_font.h"
@@ -194,23 +194,7 @@ const Replay kReplays[] = {
                                 "z step*7", false},
     {"game-over",    99u,       "right space step*13 space*23 step*4", false},
 };
-const std::map<std::string, std::int32_t> kKeys = {
-    {"space", kKeySpace}, {"z", kKeyZ}, {"left", kKeyLeft}, {"right", kKeyRight},
-    {"up",    kKeyUp},    {"down", kKeyDown},
-};
 // clang-format on
-
-// Words are key names or "step", each optionally repeated: "step*21".
-void play(const std::string& script) {
-    std::istringstream words(script);
-    for (std::string word; words >> word;) {
-        const std::size_t star = word.find('*');
-        const std::string name = word.substr(0, star);
-        for (int n = star == std::string::npos ? 1 : std::stoi(word.substr(star + 1)); n > 0; --n) {
-            name == "step" ? stepGame() : handleKeyDown(kKeys.at(name));
-        }
-    }
-}
 
 std::string number(double value) {
     char text[32];
@@ -263,7 +247,7 @@ TEST(Golden, EveryReplayDrawsItsStoredFrame) {
             setUpFrameKeeping();
         }
         dealNewGame(replay.seed);
-        play(replay.script);
+        playScript(replay.script);
         drawFrame();
         const GameState& g = gameState;
         std::ostringstream out;
