@@ -91,17 +91,6 @@ def usage(game):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK"), peak
 
 
-def wait_for_drawing(game, timeout):
-    """kh.wait_for_play() without pausing the program: valgrind slows it enough."""
-    deadline = time.monotonic() + timeout
-    while game.process.poll() is None and time.monotonic() < deadline:
-        rgb = kh.screenshot(game).rgb
-        if any(rgb) and sum(rgb) < kh.DRAWN_BELOW * 255 * len(rgb):
-            return
-        time.sleep(kh.POLL_INTERVAL)
-    raise RuntimeError("kessary drew nothing:\n" + game.stderr())
-
-
 class BadPictures(unittest.TestCase):
     """A share of the bad files in place of pictures, in one run for each way out."""
 
@@ -165,7 +154,7 @@ class Valgrind(unittest.TestCase):
             with running(display, work, valgrind, {"LP_NUM_THREADS": "0"}, False) as game:
                 game.window = kh.wait_for_window(game, VALGRIND_TIMEOUT)
                 kh.point_at_window(game)
-                wait_for_drawing(game, VALGRIND_TIMEOUT)
+                kh.wait_for_play(game, VALGRIND_TIMEOUT)
                 deadline = time.monotonic() + 10
                 while time.monotonic() < deadline:
                     kh.press(game, "space", "Left", "Up", "z", "Right")
