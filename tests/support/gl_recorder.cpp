@@ -81,7 +81,7 @@ KESSARY_RECORDED(glDisable,      (GLenum cap), KESSARY_DOES(r.enabled.erase(cap)
 KESSARY_RECORDED(glBlendFunc,    (GLenum source, GLenum destination), [] {}, source, destination)
 KESSARY_RECORDED(glColor4f,      (GLfloat red, GLfloat green, GLfloat blue, GLfloat alpha),
                  KESSARY_DOES(r.colour = {red, green, blue, alpha}), red, green, blue, alpha)
-KESSARY_RECORDED(glLineWidth,    (GLfloat width), KESSARY_DOES(r.lineWidth = width), width)
+KESSARY_RECORDED(glLineWidth,    (GLfloat width), [] {}, width)
 KESSARY_RECORDED(glPolygonMode,  (GLenum face, GLenum mode),
                  KESSARY_DOES(r.polygonMode = face == GL_BACK ? r.polygonMode : mode), face, mode)
 KESSARY_RECORDED(glBegin,        (GLenum mode), KESSARY_DOES(r.building = {mode, {},

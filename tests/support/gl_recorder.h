@@ -60,7 +60,6 @@ struct GlRecorder {
     float s = 0.0f, t = 0.0f;
     std::set<GLenum> enabled;
     GLuint boundTexture = 0;
-    float lineWidth = 1.0f;
     GLenum polygonMode = GL_FILL;
     GLenum pendingError = GL_NO_ERROR;
     RecordedPrimitive building{};
