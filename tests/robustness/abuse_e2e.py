@@ -1,12 +1,8 @@
 #!/usr/bin/python3
-"""The real program under abuse, on its own headless X server, in a private
-copy of dat/: with bad files in place of pictures it starts, plays and leaves by
-every way out with status 0 after the whole shutdown (traced by the library
-that KESSARY_TRACE_LIBRARY names), losing only those pictures; it writes
-nothing; and 10 s of play under valgrind leak nothing of ours.
-
-    abuse_e2e.py --kessary PATH [unittest options]
-"""
+"""The real program under abuse on a headless X server, in a private copy of
+dat/: with bad pictures it plays and leaves by every way out with status 0 after
+the whole shutdown (traced by KESSARY_TRACE_LIBRARY), losing only those pictures;
+it writes nothing; 10 s of play under valgrind leak nothing of ours."""
 
 import contextlib
 import ctypes
@@ -24,31 +20,25 @@ import make_pictures
 
 PICTURES = sorted(os.listdir(os.path.join(kh.REPO_ROOT, "dat", "img")))  # in load order
 PEAK_MEMORY_KB = 150 * 1024
-# Start-up is bounded in the program's own processor time: a hostile picture
-# that made it spin shows there, while a loaded machine stretches only the wall
-# clock. One that made it block shows as no picture within kh.START_TIMEOUT.
+# Start-up is bounded in processor time, where a picture that made it spin shows and a
+# loaded machine does not; one that made it block shows as no picture in kh.START_TIMEOUT.
 START_CPU_SECONDS = 2.0
 VALGRIND_TIMEOUT = 300.0  # the GL driver runs slowly under valgrind
-# The font lists go first, then the 46 textures (a failed picture's id is 0)
-# and the kept frame's if there is one, and SDL last of all.
+# The font lists, the 46 textures (a failed picture's id is 0), the kept frame's if any, SDL.
 SHUTDOWN = re.compile(r"glDeleteLists \d+ 77\n((?:glDeleteTextures \d+\n){46})"
                       r"(?:glDeleteTextures \d+\n)?SDL_Quit\n")
 
 
 def request_close(game):
-    """Sends the window the WM_DELETE_WINDOW message a window manager would send
-    (there is none here, so tools that ask one, such as wmctrl, do nothing)."""
-    x11 = ctypes.CDLL("libX11.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = (ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int)
-    x11.XSendEvent.argtypes = (ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.c_void_p)
-    x11.XCloseDisplay.argtypes = (ctypes.c_void_p,)
+    """Sends the WM_DELETE_WINDOW a window manager would (there is none, so wmctrl can't)."""
+    x11, pointer = ctypes.CDLL("libX11.so.6"), ctypes.c_void_p
+    x11.XOpenDisplay.restype, x11.XInternAtom.restype = pointer, ctypes.c_ulong
+    x11.XInternAtom.argtypes = (pointer, ctypes.c_char_p, ctypes.c_int)
+    x11.XSendEvent.argtypes = (pointer, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, pointer)
+    x11.XCloseDisplay.argtypes = (pointer,)
     connection = x11.XOpenDisplay(game.display.encode())
-    # An XClientMessageEvent as 64-bit Linux lays it out, a long for each field:
-    # type (ClientMessage), serial, send_event, display, window, message_type,
-    # format and data, padded to the 24 longs of an XEvent.
+    # An XClientMessageEvent on 64-bit Linux, a long a field (type ClientMessage, serial,
+    # send_event, display, window, message_type, format, data), padded to an XEvent's 24.
     event = (ctypes.c_long * 24)(33, 0, 0, 0, int(game.window),
                                  x11.XInternAtom(connection, b"WM_PROTOCOLS", 0), 32,
                                  x11.XInternAtom(connection, b"WM_DELETE_WINDOW", 0))
@@ -75,8 +65,7 @@ def game_copy():
 
 
 def running(display, work, wrapper=(), env=None, find_window=True):
-    """kh.kessary() in the working directory `work`; without `env`, the shutdown
-    is traced to work/trace."""
+    """kh.kessary() in `work`; without `env`, the shutdown is traced to work/trace."""
     env = env or {"LD_PRELOAD": os.environ["KESSARY_TRACE_LIBRARY"],
                   "KESSARY_SHUTDOWN_TRACE": os.path.join(work, "trace")}
     return kh.kessary(display, env, find_window, ("env", "-C", work, *wrapper))
@@ -92,8 +81,6 @@ def usage(game):
 
 
 class BadPictures(unittest.TestCase):
-    """A share of the bad files in place of pictures, in one run for each way out."""
-
     def test_cost_only_those_pictures_whatever_the_way_out(self):
         makers = make_pictures.bad_pictures()
         kinds, share = list(makers), -(-len(makers) // len(WAYS_OUT))
@@ -122,25 +109,20 @@ class BadPictures(unittest.TestCase):
                     self.assertEqual(len(set(textures)), len(PICTURES) - len(spots) + 1)
 
 
-def listing(root):
-    """Every path under `root` with its mode, size and modification time."""
-    return subprocess.run(["find", root, "-printf", "%p %M %s %T@\n"], capture_output=True,
-                          check=True).stdout
-
-
 class ReadOnly(unittest.TestCase):
     def test_writes_nothing_in_a_read_only_copy(self):
         # As root, permissions bind only for another user: play as nobody.
         nobody = ("setpriv", "--reuid=65534", "--regid=65534", "--clear-groups") \
             if os.geteuid() == 0 else ()
         with kh.xvfb() as display, game_copy() as work:
+            find = ("find", work, "-printf", "%p %M %s %T@\n")  # each path, mode, size, time
             subprocess.run(["chmod", "-R", "a-w", work], check=True)
-            before = listing(work)
+            before = subprocess.check_output(find)
             with running(display, work, nobody, {"HOME": work}) as game:
                 kh.wait_for_play(game)
                 kh.press(game, *["space"] * 45, "Escape")  # to the end of a game and on
                 self.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
-            self.assertEqual(listing(work), before)
+            self.assertEqual(subprocess.check_output(find), before)
 
 
 class Valgrind(unittest.TestCase):

@@ -1,7 +1,5 @@
-// The frame loop under a flood of input and hostile timing, driving the real
-// rules through the scripted SDL stand-in (drawing is left out): every queued
-// event is seen, every missed step run, the elapsed time stays right across
-// the wrap of the millisecond counter, and the heavy passes end in bounded time.
+// The frame loop, driving the real rules through the scripted SDL stand-in (no
+// drawing), under a flood of input, an hour's stall and the tick counter's wrap.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,8 +24,7 @@ std::vector<int> stepsPerFrame;  // one entry per picture drawn
 
 }  // namespace
 
-// The real stepGame, counted. A finished game is dealt anew at once, as a
-// player's key press would, so that every step of a long pass does real work.
+// The real stepGame, counted; a finished game is dealt anew so every step does real work.
 extern "C" void __real__Z8stepGamev();
 extern "C" void __wrap__Z8stepGamev() {
     if (gameState.gameOver) {
@@ -43,11 +40,8 @@ void drawScene() {
     frameSteps = 0;
 }
 
-namespace {
-
-// One frame drains a flood of every kind of event the loop handles (its focus
-// losses swallow the Escape right behind them, so none may quit), the next
-// owes an hour of steps, then a thousand frames cross the counter's wrap.
+// A flood of every event the loop handles (focus losses swallow the Escape behind
+// them, so none quits), then an hour of steps owed, then frames across the wrap.
 TEST(FrameLoopStress, SurvivesAFloodAnHourStallAndTheTickWrap) {
     const SDL_Event cycle[] = {keyDownEvent(SDLK_SPACE),  keyDownEvent(SDLK_LEFT),
                                keyUpEvent(SDLK_LEFT),     keyUpEvent(SDLK_UP),
@@ -85,5 +79,3 @@ TEST(FrameLoopStress, SurvivesAFloodAnHourStallAndTheTickWrap) {
         carried %= kStepMilliseconds;
     }
 }
-
-}  // namespace

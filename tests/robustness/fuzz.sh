@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Builds the picture fuzzer with clang and runs it for KESSARY_FUZZ_SECONDS
-# (default 60; 0 runs the seeds once), seeded with the shipped pictures, the
-# made ones and every kept finding. A new finding is copied into
-# fuzz-regressions/ beside this script, to be committed with its fix so that
-# every later run replays it, and the run fails.
+# Builds the picture fuzzer with clang and runs it for KESSARY_FUZZ_SECONDS (default
+# 60; 0 runs the seeds once) from the shipped and made pictures and every kept
+# finding. A new finding is copied into fuzz-regressions/ and the run fails.
 #
 #   fuzz.sh SOURCE_DIR WORK_DIR PICTURE_DIR
 set -euo pipefail

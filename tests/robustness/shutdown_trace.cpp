@@ -1,9 +1,6 @@
-// A preloaded library that lets end-to-end tests watch the program shut down.
-//
-// It stands in front of the real glDeleteLists, glDeleteTextures and SDL_Quit,
-// appends one line per call (one per texture id) to the file named by
-// KESSARY_SHUTDOWN_TRACE and passes the call on. Only the program's own calls
-// pass here: the libraries reach GL through their own function pointers.
+// Preloaded by end-to-end tests to watch the program shut down: glDeleteLists,
+// glDeleteTextures (a line per id) and SDL_Quit are noted in the file named by
+// KESSARY_SHUTDOWN_TRACE, then passed on. Only the program's own calls come here.
 #include <GL/gl.h>
 #include <dlfcn.h>
 
@@ -21,26 +18,22 @@ void note(const char* format, Args... args) {
     }
 }
 
-template <typename Function>
-Function real(const char* name) {
-    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
-}
-
 }  // namespace
 
 extern "C" void glDeleteLists(GLuint list, GLsizei range) {
     note("glDeleteLists %u %d\n", list, range);
-    real<void (*)(GLuint, GLsizei)>("glDeleteLists")(list, range);
+    reinterpret_cast<void (*)(GLuint, GLsizei)>(dlsym(RTLD_NEXT, "glDeleteLists"))(list, range);
 }
 
 extern "C" void glDeleteTextures(GLsizei count, const GLuint* ids) {
     for (GLsizei i = 0; i < count; ++i) {
         note("glDeleteTextures %u\n", ids[i]);
     }
-    real<void (*)(GLsizei, const GLuint*)>("glDeleteTextures")(count, ids);
+    using Real = void (*)(GLsizei, const GLuint*);
+    reinterpret_cast<Real>(dlsym(RTLD_NEXT, "glDeleteTextures"))(count, ids);
 }
 
 extern "C" void SDL_Quit() {
     note("%s\n", "SDL_Quit");
-    real<void (*)()>("SDL_Quit")();
+    reinterpret_cast<void (*)()>(dlsym(RTLD_NEXT, "SDL_Quit"))();
 }
