@@ -11,8 +11,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "game/controls.h"
-#include "game/game_state.h"
 #include "gl_recorder.h"
 #include "play_script.h"
 #include "render/frame_keeper.h"
@@ -35,11 +33,11 @@ namespace {
 
 constexpr GLuint kFakeTextureBase = 1000;
 
-// Nothing kept or vetted, the font compiled, the test texture set, blending and face culling
-// on as at start-up, the game as the process starts but for 40 zero jitter offsets.
+// As at start-up: nothing kept or vetted, the font compiled, the test texture set, blending and
+// face culling on, a fresh game but for 40 zero jitter offsets.
 void resetDrawing() {
     releaseFrameKeeping();
-    resetGlRecorder();
+    glRecorder = {};
     pictureCheck = {};
     gameState = GameState{};
     gameState.jitter.assign(kJitterEntries, JitterOffset{0.0f, 0.0f});
@@ -65,18 +63,7 @@ void drawFrame() {
 }
 
 std::vector<RecordedPrimitive> texturedQuads() {
-    std::vector<RecordedPrimitive> found;
-    std::copy_if(glRecorder.primitives.begin(), glRecorder.primitives.end(),
-                 std::back_inserter(found), [](const RecordedPrimitive& p) { return p.textured; });
-    return found;
-}
-
-TEST(DrawText, AnUnterminatedBufferEndsAtItsLastByte) {
-    resetDrawing();
-    std::fill_n(textBuffer, kTextBufferSize, 'l');
-    drawText(1.0f);
-    EXPECT_EQ(recordedCalls("glCallList").size(), static_cast<std::size_t>(kTextBufferSize));
-    textBuffer[0] = '\0';
+    return recorded(glRecorder.primitives, [](const RecordedPrimitive& p) { return p.textured; });
 }
 
 TEST(TextureSet, LoadsInOrderLeavesZeroWhereAPictureFailsAndReleasesEveryId) {
@@ -99,10 +86,8 @@ TEST(TextureSet, LoadsInOrderLeavesZeroWhereAPictureFailsAndReleasesEveryId) {
         std::vector<std::string> loaded = paths;
         loaded.erase(loaded.begin() + 43);
         EXPECT_EQ(glRecorder.soilPaths, loaded);
-        for (const RecordedCall& load : recordedCalls("SOIL_load_OGL_texture")) {
-            // Auto channels, a new texture name, no flags.
-            EXPECT_EQ(load.args, (std::vector<double>{0, 0, 0}));
-        }
+        EXPECT_EQ(recordedCalls("SOIL_load_OGL_texture").at(0).args,  // auto, new name, no flags
+                  (std::vector<double>{0, 0, 0}));
         ASSERT_TRUE(pictureCheck.calls.size() == paths.size() && textureSet.size() == paths.size());
         std::vector<GLuint> ids;
         GLuint next = 1;  // the stand-in names textures 1, 2, ... as they load
@@ -175,20 +160,13 @@ TEST(FrameKeeping, OnlyWhereDrawingGoesStraightToTheWindowWithACopyEndingEachFra
     }
 }
 
-// Golden replays: a seeded deal played through the real rules by a script of
-// keys and steps, then one frame drawn; the final state and every primitive,
-// as text, match the stored digest (golden/README.md says how to rewrite it).
-struct Replay {
-    const char* name;  // the digest's file name, without .txt
-    std::uint32_t seed;
-    const char* script;
-    bool keepFrame;  // drawn over a kept picture, as where drawing goes to the window
-};
-
+// Golden digests (golden/README.md): a seeded deal played through the real rules by a script
+// of keys and steps, then one frame drawn; the final state and every primitive, as text.
 // clang-format off
-const Replay kReplays[] = {
+const struct { const char* name; std::uint32_t seed; const char* script; bool keepFrame; }
+kReplays[] = {
     {"opening",      20260101u, "step*3", false},
-    {"opening-kept", 20260101u, "step*3", true},
+    {"opening-kept", 20260101u, "step*3", true},  // drawn over a kept picture
     {"midgame",      424242u,   "step*5 space right space step*21 left left space z down "
                                 "step*10 space space right space step*40 up space right right "
                                 "z step*7", false},
@@ -202,26 +180,21 @@ std::string number(double value) {
     return std::string(text) == "-0.000" ? "0.000" : text;
 }
 
-// Every primitive drawn, a line each: its kind, texture, state and colour,
-// then its vertices in window pixels, with texture coordinates after '@'.
+// A line a primitive: kind, texture, state, colour | window pixels@texture coordinates.
 std::string primitivesDrawn() {
     std::ostringstream out;
     for (const RecordedPrimitive& p : glRecorder.primitives) {
         out << (p.mode == GL_QUADS ? "quad" : p.mode == GL_LINES ? "line" : "triangle");
-        if (p.textured) {
-            out << " texture " << p.texture;
-        }
-        out << (p.polygonMode != GL_FILL ? " outline" : "") << (p.culled ? " culled" : "")
+        out << (p.textured ? " texture " + std::to_string(p.texture) : "")
+            << (p.polygonMode != GL_FILL ? " outline" : "") << (p.culled ? " culled" : "")
             << (p.blended ? "" : " opaque") << " rgba";
         for (const float component : p.vertices.at(0).colour) {
             out << " " << number(component);
         }
         out << " |";
         for (const RecordedVertex& v : p.vertices) {
-            out << " " << number(v.x) << "," << number(v.y);
-            if (p.textured) {
-                out << "@" << number(v.s) << "," << number(v.t);
-            }
+            out << " " << number(v.x) << "," << number(v.y)
+                << (p.textured ? "@" + number(v.s) + "," + number(v.t) : "");
         }
         out << "\n";
     }
@@ -240,7 +213,7 @@ void expectStored(const std::string& name, const std::string& drawn) {
 }
 
 TEST(Golden, EveryReplayDrawsItsStoredFrame) {
-    for (const Replay& replay : kReplays) {
+    for (const auto& replay : kReplays) {
         SCOPED_TRACE(replay.name);
         resetDrawing();
         if (replay.keepFrame) {
@@ -251,26 +224,27 @@ TEST(Golden, EveryReplayDrawsItsStoredFrame) {
         drawFrame();
         const GameState& g = gameState;
         std::ostringstream out;
-        const auto list = [&out](const TileCode* code, const TileCode* end) {
-            for (; code != end; ++code) {
-                out << " " << *code;
-            }
-        };
         out << "seed " << replay.seed << " script " << replay.script << "\nscore " << g.score
             << " best " << g.bestScore << " over " << g.gameOver << " cursor " << g.cursor
             << " dropTimer " << g.dropTimer << " deck " << g.deck.size() << "\nqueue";
-        list(g.queue.data(), g.queue.data() + kQueueLength);
+        for (const TileCode code : g.queue) {
+            out << " " << code;
+        }
         for (int c = 0; c < kColumnCount; ++c) {
             out << "\ncolumn " << c << ":";
-            list(g.columns[c].tiles, g.columns[c].tiles + g.columns[c].count);
+            for (int k = 0; k < g.columns[c].count; ++k) {
+                out << " " << g.columns[c].tiles[k];
+            }
         }
         out << "\nspark " << number(g.spark.x) << " " << number(g.spark.y) << " jitterCursor "
-            << g.jitterCursor << " rand " << glRecorder.randCalls << "\ntext " << textBuffer
+            << g.jitterCursor << " rand " << recordedCalls("rand").size() << "\ntext " << textBuffer
             << "\n";
         expectStored(replay.name, out.str() + primitivesDrawn());
     }
 }
 
+// Each glyph alone, then the wide mark's edge cases: the glyph lists called, line widths, pen
+// moves and lines drawn, in glyph units.
 TEST(Golden, EveryGlyphAndTheWideMarkDrawAsStored) {
     resetDrawing();
     EXPECT_TRUE(glRecorder.primitives.empty());  // compiled, not drawn
@@ -278,35 +252,33 @@ TEST(Golden, EveryGlyphAndTheWideMarkDrawAsStored) {
     for (const char* c = glyphChars; *c != '\0'; ++c) {
         texts.emplace_back(1, *c);
     }
-    // clang-format off
-    texts.insert(texts.end(), {
-        "a#b",  // no glyph for '#': nothing drawn, the pen stays
-        "^a", "^^a",
-        "^#a",  // the unknown '#' uses up the mark
-        "a^",   // a trailing mark is closed at the end
-        "^ a",  // the space takes the mark
-    });
-    // clang-format on
+    // '#' has no glyph: nothing drawn, the pen stays, a mark before it used up; a trailing mark
+    // is closed at the end; a space takes the mark.
+    texts.insert(texts.end(), {"a#b", "^a", "^^a", "^#a", "a^", "^ a"});
     std::string digest;
     for (const std::string& text : texts) {
         glRecorder.calls.clear();
         glRecorder.primitives.clear();
         std::snprintf(textBuffer, sizeof textBuffer, "%s", text.c_str());
         drawText(1.0f);
-        // Each glyph list called, as its character, each line width set and each pen move.
-        std::string done;
+        digest += "text '" + text + "' drawn";
         for (const RecordedCall& call : glRecorder.calls) {
             if (call.name == "glCallList") {
-                done +=
-                    " '" + std::string(1, glyphChars[int(call.args[0]) - int(fontListBase)]) + "'";
+                digest +=
+                    std::string(" '") + glyphChars[int(call.args[0]) - int(fontListBase)] + "'";
             } else if (call.name == "glLineWidth" || call.name == "glTranslatef") {
-                done +=
+                digest +=
                     (call.name == "glLineWidth" ? " width " : " advance ") + number(call.args[0]);
             }
         }
-        digest += "text '" + text + "' drawn" + done + "\n" + primitivesDrawn();
+        digest += "\n" + primitivesDrawn();
     }
     expectStored("stroke-font", digest);
+    glRecorder.calls.clear();
+    std::fill_n(textBuffer, kTextBufferSize, 'l');  // unterminated: ends at its last byte
+    drawText(1.0f);
+    EXPECT_EQ(recordedCalls("glCallList").size(), static_cast<std::size_t>(kTextBufferSize));
+    textBuffer[0] = '\0';
 }
 
 }  // namespace

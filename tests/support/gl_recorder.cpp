@@ -3,18 +3,13 @@
 
 #include <SOIL.h>
 
-#include <algorithm>
-#include <iterator>
+#include <utility>
 
 GlRecorder glRecorder;
 
 namespace {
 
 GlRecorder& r = glRecorder;
-
-RecordedMatrix& top() {
-    return r.modelview.back();
-}
 
 template <typename... Number>
 void logged(const char* name, Number... args) {
@@ -34,40 +29,31 @@ void record(const char* name, const std::function<void()>& effect, Number... arg
 
 // Splits the finished batch into one primitive per line, triangle or quad.
 void finishBatch() {
-    const GLenum mode = r.building.mode;
-    const std::size_t size = mode == GL_QUADS ? 4 : mode == GL_TRIANGLES ? 3 : 2;
+    const std::size_t size = r.building.mode == GL_QUADS       ? 4
+                             : r.building.mode == GL_TRIANGLES ? 3
+                                                               : 2;
     const std::vector<RecordedVertex>& all = r.building.vertices;
     for (std::size_t first = 0; first + size <= all.size(); first += size) {
         RecordedPrimitive one = r.building;
         one.vertices.assign(all.begin() + first, all.begin() + first + size);
-        for (std::size_t i = 0; size > 2 && i < size; ++i) {
-            const RecordedVertex& a = one.vertices[i];
-            const RecordedVertex& b = one.vertices[(i + 1) % size];
-            one.signedArea += (a.x * b.y - b.x * a.y) / 2.0;
+        double twiceArea = 0.0;  // > 0 counter-clockwise
+        for (std::size_t i = 0; i < size; ++i) {
+            const RecordedVertex &a = one.vertices[i], &b = one.vertices[(i + 1) % size];
+            twiceArea += a.x * b.y - b.x * a.y;
         }
-        one.culled = size > 2 && r.enabled.count(GL_CULL_FACE) != 0 && one.signedArea <= 0.0;
+        one.culled = size > 2 && r.enabled.count(GL_CULL_FACE) != 0 && twiceArea <= 0.0;
         r.primitives.push_back(one);
     }
 }
 
 }  // namespace
 
-void resetGlRecorder() {
-    glRecorder = GlRecorder{};
-}
-
-std::vector<RecordedCall> recordedCalls(const std::string& name) {
-    std::vector<RecordedCall> found;
-    std::copy_if(r.calls.begin(), r.calls.end(), std::back_inserter(found),
-                 [&](const RecordedCall& call) { return call.name == name; });
-    return found;
-}
-
 // The entry points GL lets into a display list: name, parameters, what the
 // call does to the recorder's state, and the arguments logged.
 // clang-format off
 #define KESSARY_RECORDED(name, parameters, ...) void name parameters { record(#name, __VA_ARGS__); }
 #define KESSARY_DOES(...) [=] { __VA_ARGS__; }
+static RecordedMatrix& top() { return r.modelview.back(); }
 KESSARY_RECORDED(glLoadIdentity, (), KESSARY_DOES(top() = RecordedMatrix{}))
 KESSARY_RECORDED(glPushMatrix,   (), KESSARY_DOES(r.modelview.push_back(top())))
 KESSARY_RECORDED(glPopMatrix,    (), KESSARY_DOES(r.modelview.size() > 1 ? r.modelview.pop_back()
@@ -86,7 +72,7 @@ KESSARY_RECORDED(glPolygonMode,  (GLenum face, GLenum mode),
                  KESSARY_DOES(r.polygonMode = face == GL_BACK ? r.polygonMode : mode), face, mode)
 KESSARY_RECORDED(glBegin,        (GLenum mode), KESSARY_DOES(r.building = {mode, {},
                      r.enabled.count(GL_TEXTURE_2D) != 0, r.boundTexture,
-                     r.enabled.count(GL_BLEND) != 0, r.polygonMode, 0, false}), mode)
+                     r.enabled.count(GL_BLEND) != 0, r.polygonMode, false}), mode)
 KESSARY_RECORDED(glEnd,          (), finishBatch)
 KESSARY_RECORDED(glTexCoord2f,   (GLfloat s, GLfloat t), KESSARY_DOES(r.s = s; r.t = t), s, t)
 KESSARY_RECORDED(glVertex2f,     (GLfloat x, GLfloat y), KESSARY_DOES(r.building.vertices.push_back(
@@ -98,28 +84,18 @@ KESSARY_RECORDED(glCallList,     (GLuint list), KESSARY_DOES(
                      }), list)
 KESSARY_RECORDED(glBindTexture,  (GLenum target, GLuint texture),
                  KESSARY_DOES(r.boundTexture = texture), target, texture)
-KESSARY_RECORDED(glTexParameteri, (GLenum target, GLenum name, GLint value), [] {},
-                 target, name, value)
-KESSARY_RECORDED(glTexImage2D,   (GLenum target, GLint level, GLint internalFormat, GLsizei width,
-                                  GLsizei height, GLint border, GLenum format, GLenum type,
-                                  const GLvoid*),
-                 [] {}, target, level, internalFormat, width, height, border, format, type)
+KESSARY_RECORDED(glTexParameteri, (GLenum, GLenum, GLint), [] {})
+KESSARY_RECORDED(glTexImage2D,   (GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum,
+                                  const GLvoid*), [] {})
 KESSARY_RECORDED(glCopyTexSubImage2D, (GLenum target, GLint level, GLint xOffset, GLint yOffset,
                                        GLint x, GLint y, GLsizei width, GLsizei height),
                  [] {}, target, level, xOffset, yOffset, x, y, width, height)
-// clang-format on
 
 // The rest run at once, even while a list is being compiled.
-GLenum glGetError() {
-    const GLenum error = r.pendingError;
-    r.pendingError = GL_NO_ERROR;
-    return error;
-}
-
+GLenum glGetError() { return std::exchange(r.pendingError, GL_NO_ERROR); }
 void glGetIntegerv(GLenum name, GLint* value) {
     logged("glGetIntegerv", name);
-    constexpr GLenum kFramebufferBinding = 0x8CA6;
-    if (name == kFramebufferBinding && r.framebufferBinding >= 0) {
+    if (name == GL_FRAMEBUFFER_BINDING && r.framebufferBinding >= 0) {
         *value = r.framebufferBinding;
     } else if (name == GL_MAX_TEXTURE_SIZE) {
         *value = r.maxTextureSize;
@@ -127,33 +103,25 @@ void glGetIntegerv(GLenum name, GLint* value) {
         r.pendingError = GL_INVALID_ENUM;
     }
 }
-
 GLuint glGenLists(GLsizei range) {
     logged("glGenLists", range);
-    r.nextListName += static_cast<GLuint>(range);
-    return r.nextListName - static_cast<GLuint>(range);
+    return std::exchange(r.nextListName, r.nextListName + range);
 }
-
 void glNewList(GLuint list, GLenum mode) {
     logged("glNewList", list, mode);
     r.lists[list].clear();
     r.compilingList = list;
 }
-
-void glEndList() {
-    logged("glEndList");
-    r.compilingList = 0;
-}
-
+void glEndList() { logged("glEndList"); r.compilingList = 0; }
 void glGenTextures(GLsizei n, GLuint* textures) {
     logged("glGenTextures", n);
     std::generate(textures, textures + n, [] { return r.nextTextureName++; });
 }
-
 void glDeleteTextures(GLsizei n, const GLuint* textures) {
     logged("glDeleteTextures", n);
     r.deletedTextures.insert(r.deletedTextures.end(), textures, textures + n);
 }
+// clang-format on
 
 unsigned int SOIL_load_OGL_texture(const char* filename, int force_channels,
                                    unsigned int reuse_texture_ID, unsigned int flags) {
@@ -167,11 +135,9 @@ unsigned int SOIL_load_OGL_texture(const char* filename, int force_channels,
     return texture;
 }
 
+// The C standard's example generator: fixed, portable, 0..32767.
 extern "C" int __wrap_rand() {
-    // The C standard's example generator: fixed, portable, 0..32767.
+    logged("rand");
     r.randState = r.randState * 1103515245u + 12345u;
-    const int value = static_cast<int>((r.randState / 65536u) % 32768u);
-    ++r.randCalls;
-    logged("rand", value);
-    return value;
+    return static_cast<int>((r.randState / 65536u) % 32768u);
 }

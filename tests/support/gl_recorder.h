@@ -1,17 +1,15 @@
-// A recording stand-in for the OpenGL 1.1 entry points the drawing calls, for
-// SOIL's loading call and for rand(). Linked instead of the system's GL, it
-// runs the real drawing without a window and keeps every call in order and
-// every line, triangle and quad with its vertices in window pixels (the
-// projection is the game's pixel one; the modelview only translates and
-// scales) and the state it was drawn in. Display lists are recorded and
-// played back, logged, as GL would. rand() is taken over with the linker's
-// --wrap, answered by a fixed generator restarted with the recorder.
+// A recording stand-in for the GL 1.1 entry points the drawing calls, SOIL's loader and rand()
+// (taken over with the linker's --wrap): it logs every call in order, plays display lists back
+// as GL would, and keeps every line, triangle and quad in window pixels (the modelview only
+// translates and scales) with the state it was drawn in.
 #pragma once
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -36,8 +34,7 @@ struct RecordedPrimitive {
     GLuint texture;
     bool blended;  // GL_BLEND was on
     GLenum polygonMode;
-    double signedArea;  // of a polygon in window pixels; > 0 counter-clockwise
-    bool culled;        // GL_CULL_FACE is on and it runs clockwise
+    bool culled;  // GL_CULL_FACE is on and it runs clockwise in window pixels
 };
 
 struct RecordedMatrix {  // the modelview: window x = sx * x + tx, and likewise for y
@@ -54,25 +51,27 @@ struct GlRecorder {
     std::vector<RecordedPrimitive> primitives;
     std::vector<std::string> soilPaths;
     std::vector<GLuint> deletedTextures;
-    int randCalls = 0;
     std::vector<RecordedMatrix> modelview{RecordedMatrix{}};  // back() is current
     std::array<float, 4> colour{1.0f, 1.0f, 1.0f, 1.0f};
     float s = 0.0f, t = 0.0f;
     std::set<GLenum> enabled;
-    GLuint boundTexture = 0;
-    GLenum polygonMode = GL_FILL;
-    GLenum pendingError = GL_NO_ERROR;
+    GLuint boundTexture = 0, compilingList = 0;  // 0: none bound, not inside glNewList
+    GLenum polygonMode = GL_FILL, pendingError = GL_NO_ERROR;
     RecordedPrimitive building{};
     std::map<GLuint, std::vector<std::pair<RecordedCall, std::function<void()>>>> lists;
-    GLuint compilingList = 0;  // 0: not inside glNewList
     GLuint nextListName = 1, nextTextureName = 1;
     unsigned randState = 1;
 };
 
-extern GlRecorder glRecorder;
+extern GlRecorder glRecorder;  // `glRecorder = {}` makes a fresh context
 
-// A fresh context: empty logs, identity modelview, nothing enabled, no lists.
-void resetGlRecorder();
-
-// The logged calls with this name, in order.
-std::vector<RecordedCall> recordedCalls(const std::string& name);
+// The recorded items that pass `test`, in order; the logged calls with this name.
+template <typename Item, typename Test>
+std::vector<Item> recorded(const std::vector<Item>& all, Test test) {
+    std::vector<Item> found;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(found), test);
+    return found;
+}
+inline std::vector<RecordedCall> recordedCalls(const std::string& name) {
+    return recorded(glRecorder.calls, [&](const RecordedCall& call) { return call.name == name; });
+}
