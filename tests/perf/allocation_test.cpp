@@ -31,31 +31,27 @@ void* aligned_alloc(std::size_t a, std::size_t n) { ++allocations; return __libc
 
 namespace {
 
-// After start-up a frame, 100 update steps and a drop allocate nothing; nor
-// does the rest of the game, dropped and drawn to its game-over picture.
+// After start-up a frame, 100 steps and a drop allocate nothing; nor does the
+// rest of the game (42 drops end any), drawn to its game-over picture.
 TEST(NoAllocation, PlayAndDrawAfterStartUp) {
-    const auto drawFrame = [] { washScreen(), drawScene(); };
     std::size_t before = allocations;
-    static std::vector<int> grown;  // kept, so the allocation cannot be left out
-    grown.resize(100);              // through operator new
+    static std::vector<int> grown(100);  // kept, so the allocation cannot be left out
     ASSERT_EQ(allocations, before + 1) << "the counting malloc is not in use";
     loadTextureSet();
     setUpFrameKeeping();
     compileStrokeFont();
     dealNewGame(424242);
-    drawFrame();  // the first frame after the deal
+    washScreen(), drawScene();  // the first frame after the deal
     before = allocations;
-    drawFrame();
+    washScreen(), drawScene();
     for (int i = 0; i < 100; ++i) {
         stepGame();
     }
     dropTile();
     EXPECT_EQ(allocations - before, 0u) << "a frame, 100 steps and a drop";
-
-    // Melds scored and the game-over picture drawn; 42 drops end any game.
     for (int drop = 0; drop < kTileKinds && !gameState.gameOver; ++drop) {
         dropTile();
-        drawFrame();
+        washScreen(), drawScene();
     }
     EXPECT_TRUE(gameState.gameOver);
     EXPECT_EQ(allocations - before, 0u) << "the rest of the game";

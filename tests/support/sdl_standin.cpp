@@ -8,10 +8,6 @@
 
 SdlStandin sdlStandin;
 
-void resetSdlStandin() {
-    sdlStandin = SdlStandin{};
-}
-
 void logCall(const std::string& entry) {
     sdlStandin.log.push_back(entry);
     if (sdlStandin.echo) {
@@ -40,7 +36,7 @@ void scriptFrame(Uint32 elapsedMs, std::vector<SDL_Event> events) {
 }
 
 void scriptIdleFrames(int count, Uint32 elapsedMs) {
-    for (int i = 0; i < count; ++i) {
+    while (count-- > 0) {
         scriptFrame(elapsedMs);
     }
 }
@@ -61,8 +57,7 @@ int SDL_PollEvent(SDL_Event* event) {
     }
     *event = script.front();
     script.pop_front();
-    logCall(event->type == SDL_NOEVENT ? "SDL_PollEvent empty"
-                                       : callEntry("SDL_PollEvent", event->type));
+    logCall(event->type ? callEntry("SDL_PollEvent", event->type) : "SDL_PollEvent empty");
     return event->type != SDL_NOEVENT;
 }
 

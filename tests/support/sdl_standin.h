@@ -10,9 +10,8 @@
 #include <vector>
 
 struct SdlStandin {
-    // What SDL_PollEvent delivers, frame after frame; when it runs out, SDL_QUIT.
-    std::deque<SDL_Event> script;
-    bool scriptRanOut = false;        // SDL_QUIT was delivered because the script ran out
+    std::deque<SDL_Event> script;     // what SDL_PollEvent delivers; then SDL_QUIT
+    bool scriptRanOut = false;        // SDL_QUIT came because the script ran out
     Uint32 ticks = 0;                 // what SDL_GetTicks returns
     Uint32 swapMs = 0;                // added to the clock by every buffer swap
     Uint32 failingSubsystems = 0;     // SDL_Init and SDL_InitSubSystem fail when asked for these
@@ -25,7 +24,9 @@ struct SdlStandin {
 
 extern SdlStandin sdlStandin;
 
-void resetSdlStandin();
+inline void resetSdlStandin() {
+    sdlStandin = SdlStandin{};
+}
 void logCall(const std::string& entry);
 
 // How a call with numeric arguments reads in the log: "name 1 2 3".
@@ -36,7 +37,7 @@ std::string callEntry(const char* name, Args... args) {
     return entry;
 }
 
-// Appends a frame to the script: its first poll advances the clock by
+// Appends frames to the script: each one's first poll advances the clock by
 // `elapsedMs`, the next ones deliver `events`, and then one reports none.
 void scriptFrame(Uint32 elapsedMs, std::vector<SDL_Event> events = {});
 void scriptIdleFrames(int count, Uint32 elapsedMs);
