@@ -42,7 +42,7 @@ struct RecordedMatrix {  // the modelview: window x = sx * x + tx, and likewise 
 };
 
 struct GlRecorder {
-    // What the stand-in answers; tests set these after resetGlRecorder().
+    // What the stand-in answers; tests set these after `glRecorder = {}`.
     GLint framebufferBinding = 0;           // GL_FRAMEBUFFER_BINDING; < 0: an unknown query
     GLint maxTextureSize = 8192;            // GL_MAX_TEXTURE_SIZE
     std::set<std::string> missingPictures;  // SOIL returns 0 for these paths
