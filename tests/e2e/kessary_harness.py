@@ -20,8 +20,6 @@ REPO_ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__fi
 WINDOW_TITLE = "kessary is longer than any vare"
 WINDOW_WIDTH, WINDOW_HEIGHT = 640, 580
 WHOLE_WINDOW = (0, 0, WINDOW_WIDTH, WINDOW_HEIGHT)
-SCREEN_SIZE = "1600x1200x24"  # room for the window doubled by SDL12COMPAT_WINDOW_SCALING=2
-DRAWN_BELOW = 0.999  # mean brightness once anything at all is drawn over the white
 START_TIMEOUT = 30.0  # generous: under the sanitizers and on a loaded machine start-up is slow
 EXIT_TIMEOUT = 15.0
 POLL_INTERVAL = 0.05
@@ -39,32 +37,19 @@ class Picture(collections.namedtuple("Picture", "width height rgb")):
                 i = 3 * (y * self.width + x)
                 yield tuple(self.rgb[i:i + 3])
 
-    def brightness(self, box):
+    def brightness(self, box=WHOLE_WINDOW):
         return [sum(rgb) / 765 for rgb in self.region(box)]
 
     def mean_brightness(self, box=WHOLE_WINDOW):
         return statistics.fmean(self.brightness(box))
 
-    def contrast(self, box):
-        """High where a tile's border and face are drawn, low over the washed background."""
-        return statistics.pstdev(self.brightness(box))
-
-    def dark_fraction(self, box, below):
-        return statistics.fmean(v < below for v in self.brightness(box))
-
-    def difference(self, box, other, other_box):
-        """The mean absolute channel difference (0..1) from a box of one size in `other`."""
-        pairs = list(zip(self.region(box), other.region(other_box)))
-        return sum(abs(x - y) for a, b in pairs for x, y in zip(a, b)) / (765 * len(pairs))
-
 
 @dataclasses.dataclass
 class Game:
-    """One running program: its process, display, window and captured output."""
+    """One running program: its process, display, window ("" until found) and outputs."""
     process: subprocess.Popen
     display: str
-    window: str  # X window id as xdotool prints it, "" until found
-    work_dir: str  # private scratch: XDG_RUNTIME_DIR and the output files
+    window: str
     stdout_path: str
     stderr_path: str
 
@@ -96,9 +81,9 @@ def x_tool(display, *args, check=True):
 
 @contextlib.contextmanager
 def xvfb():
-    """A private X server on a free display, which it picks and announces; yields ":N"."""
+    """A private X server (room for a doubled window) on a free display it picks; yields ":N"."""
     read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", SCREEN_SIZE,
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1200x24",
                                "-nolisten", "tcp", "-noreset"], pass_fds=[write_end],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
@@ -115,9 +100,9 @@ def xvfb():
 
 @contextlib.contextmanager
 def kessary(display, extra_env=None, find_window=True, wrapper=()):
-    """The program on `display` (None: no DISPLAY) for the body, as a Game, with SIGINT and
-    SIGTERM at their defaults (a test runner may ignore them), a private XDG_RUNTIME_DIR
-    and `wrapper` before it (valgrind, say); with `find_window`, its window pointed at."""
+    """The program on `display` (None: no DISPLAY) as a Game, after `wrapper` (valgrind, say),
+    with SIGINT and SIGTERM at their defaults (a test runner may ignore them); with
+    `find_window`, its window found and pointed at."""
     work_dir = tempfile.mkdtemp(prefix="kessary-e2e-")  # mode 0700, as XDG_RUNTIME_DIR wants
     env = dict(os.environ, XDG_RUNTIME_DIR=work_dir)
     env.pop("DISPLAY", None)
@@ -127,7 +112,7 @@ def kessary(display, extra_env=None, find_window=True, wrapper=()):
         process = subprocess.Popen(["env", "--default-signal=INT,TERM", *wrapper, kessary_path],
                                    cwd=REPO_ROOT, env=env, stdin=subprocess.DEVNULL, stdout=out,
                                    stderr=err)
-    game = Game(process, display or "", "", work_dir, *outputs)
+    game = Game(process, display or "", "", *outputs)
     try:
         if find_window:
             game.window = wait_for_window(game)
@@ -145,22 +130,11 @@ def kessary(display, extra_env=None, find_window=True, wrapper=()):
         shutil.rmtree(work_dir, ignore_errors=True)
 
 
-def paused_screenshot(game, save_as=None):
-    """screenshot() with the program held still (SIGSTOP); its clock runs on, so
-    after SIGCONT the frame loop catches up the missed steps."""
-    game.process.send_signal(signal.SIGSTOP)
-    try:
-        time.sleep(0.03)  # for the X server to draw what the program had sent
-        return screenshot(game, save_as)
-    finally:
-        game.process.send_signal(signal.SIGCONT)
-
-
 def wait_for_exit(game, timeout=EXIT_TIMEOUT):
     return game.process.wait(timeout=timeout)
 
 
-def _poll(game, what, look, timeout, interval=POLL_INTERVAL):
+def poll(game, what, look, timeout, interval=POLL_INTERVAL):
     """The first true result of `look()`; raises if the program exits first."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -176,7 +150,7 @@ def _poll(game, what, look, timeout, interval=POLL_INTERVAL):
 
 def wait_for_window(game, timeout=START_TIMEOUT):
     """The id of the program's mapped window, found by its exact title."""
-    return _poll(game, "window", lambda: x_tool(
+    return poll(game, "window", lambda: x_tool(
         game.display, "xdotool", "search", "--onlyvisible", "--name",
         "^%s$" % re.escape(WINDOW_TITLE), check=False).split(), timeout)[0]
 
@@ -186,9 +160,9 @@ def wait_for_play(game, timeout=START_TIMEOUT, first=False):
     second), or with `first` the first that is not the untouched black window."""
     def look():
         picture = paused_screenshot(game)
-        drawn = any(picture.rgb) and (first or picture.mean_brightness() < DRAWN_BELOW)
+        drawn = any(picture.rgb) and (first or picture.mean_brightness() < 0.999)
         return picture if drawn else None
-    return _poll(game, "picture", look, timeout, 0.005 if first else POLL_INTERVAL)
+    return poll(game, "picture", look, timeout, 0.005 if first else POLL_INTERVAL)
 
 
 def window_geometry(game):
@@ -204,7 +178,7 @@ def point_at_window(game):
     x, y, width, height = window_geometry(game)
     middle = (x + width // 2, y + height // 2)
     x_tool(game.display, "xdotool", "mousemove", *map(str, middle))
-    _poll(game, "pointer", lambda: x_tool(game.display, "xdotool", "getmouselocation")
+    poll(game, "pointer", lambda: x_tool(game.display, "xdotool", "getmouselocation")
           .startswith("x:%d y:%d " % middle), EXIT_TIMEOUT)
 
 
@@ -213,29 +187,32 @@ def press(game, *keys, delay_ms=40):
     x_tool(game.display, "xdotool", "key", "--delay", str(delay_ms), *keys)
 
 
-def screenshot(game, save_as=None):
-    """The window's current picture; also written as a PNG to `save_as` if given."""
-    raw = subprocess.run(["import", "-window", game.window, "-depth", "8", "ppm:-"],
-                         env=x_env(game.display), capture_output=True, check=True,
+def ppm(*command, env=None):
+    """The Picture an ImageMagick command writes as binary PPM (P6, 8 bits) to stdout."""
+    raw = subprocess.run(command, env=env, capture_output=True, check=True,
                          timeout=EXIT_TIMEOUT).stdout
-    if save_as:
-        subprocess.run(["convert", "ppm:-", save_as], input=raw, check=True, timeout=EXIT_TIMEOUT)
-    return parse_ppm(raw)
-
-
-def load_picture(path, width, height):
-    """A picture file over white at width x height, to compare with a screenshot."""
-    return parse_ppm(subprocess.run(
-        ["convert", path, "-background", "white", "-alpha", "remove", "-resize",
-         "%dx%d!" % (width, height), "-depth", "8", "ppm:-"],
-        capture_output=True, check=True, timeout=EXIT_TIMEOUT).stdout)
-
-
-def parse_ppm(raw):
-    """A Picture from ImageMagick's binary PPM (P6, 8 bits, no comments)."""
     header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", raw)
     width, height = int(header.group(1)), int(header.group(2))
     return Picture(width, height, raw[header.end():header.end() + 3 * width * height])
+
+
+def screenshot(game, save_as=None):
+    """The window's current picture (as a PNG in `save_as` too, if given)."""
+    if save_as:
+        subprocess.run(["import", "-window", game.window, save_as], env=x_env(game.display),
+                       check=True, timeout=EXIT_TIMEOUT)
+    return ppm("import", "-window", game.window, "-depth", "8", "ppm:-", env=x_env(game.display))
+
+
+def paused_screenshot(game, save_as=None):
+    """screenshot() with the program held still (SIGSTOP); its clock runs on, so
+    after SIGCONT the frame loop catches up the missed steps."""
+    game.process.send_signal(signal.SIGSTOP)
+    try:
+        time.sleep(0.03)  # for the X server to draw what the program had sent
+        return screenshot(game, save_as)
+    finally:
+        game.process.send_signal(signal.SIGCONT)
 
 
 def view_to_window(x0, y0, x1, y1):

@@ -1,7 +1,6 @@
-"""The game as a player installs it: the .deb made from the build tree's install
-rules as scripts/package makes it, its fields and lintian's verdict; the launcher
-of the unpacked .deb, and of `cmake --install` under an unusual prefix, playing
-from an unrelated folder under Xvfb.
+"""The game as a player installs it: the .deb made as scripts/package makes it, its
+fields and lintian's verdict; the launcher of the unpacked .deb, and of `cmake --install`
+under an unusual prefix, playing from an unrelated folder under Xvfb.
 
     KESSARY_BUILD_DIR=BUILD package_test.py [unittest options] [TESTS]
 """
@@ -12,7 +11,6 @@ import re
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "e2e"))
@@ -24,8 +22,7 @@ APP_ID = "org.kessary.Kessary"
 CUSTOM_PREFIX = "/opt/kessary games"  # the space catches unquoted paths in the launcher
 QUEUE_ROW = kh.view_to_window(0, 0, 640, 110)
 COLOUR_SPREAD = 60  # max - min channel of a pixel that counts as coloured
-MIN_COLOURED_SHARE = 0.03  # about a tenth once the faces build up; none when blank
-FACES_TIMEOUT = 20.0
+MIN_SHARE = 0.03  # about a tenth once the faces build up; none when blank
 
 
 def run(test, *args, env=None):
@@ -50,37 +47,32 @@ def install_into(test, destdir, prefix):
 
 
 def play_from_elsewhere(test, launcher, extra_env=None, scale=1):
-    """Plays `launcher` from an empty folder until the queue row shows the tiles' colours
-    (a picture that fails to load leaves a blank quad), quits with Escape and checks that
-    nothing was written there. Returns the window's size, scaled by `scale`, and class."""
+    """Plays `launcher` from an empty folder until the queue row shows tile faces, not blank
+    quads, quits with Escape, checks nothing was written there; the window's size and class."""
     kh.kessary_path = launcher
     queue_row = tuple(scale * v for v in QUEUE_ROW)
-    share = 0.0
+
+    def coloured():
+        pixels = list(kh.screenshot(game).region(queue_row))
+        return sum(max(p) - min(p) > COLOUR_SPREAD for p in pixels) / len(pixels) >= MIN_SHARE
     # env -C starts the launcher in `elsewhere`, not where the harness runs it.
     with tempfile.TemporaryDirectory() as elsewhere, kh.xvfb() as display, \
             kh.kessary(display, extra_env, wrapper=("env", "-C", elsewhere)) as game:
         size = kh.window_geometry(game)[2:]
         wm_class = kh.x_tool(display, "xprop", "-id", game.window, "WM_CLASS")
-        deadline = time.monotonic() + FACES_TIMEOUT
-        while share < MIN_COLOURED_SHARE and time.monotonic() < deadline:
-            time.sleep(kh.POLL_INTERVAL)
-            pixels = list(kh.screenshot(game).region(queue_row))
-            share = sum(1 for p in pixels if max(p) - min(p) > COLOUR_SPREAD) / len(pixels)
+        kh.poll(game, "tile faces in the queue row", coloured, kh.START_TIMEOUT)
         kh.press(game, "Escape")
         test.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
-        test.assertGreaterEqual(share, MIN_COLOURED_SHARE, "the queue row shows blank quads")
         test.assertEqual(os.listdir(elsewhere), [], "the game wrote into its working folder")
     return size, re.findall(r'"([^"]*)"', wm_class)
 
 
-class DebianPackage(unittest.TestCase):
-    """Builds the .deb into WORK_DIR/deb for the tests that need it."""
+class DebianPackage(unittest.TestCase):  # builds the .deb the tests below use
     def test_is_built_named_described_and_filled_for_debian(self):
         deb_folder, stage = os.path.dirname(deb_path()), os.path.join(WORK_DIR, "deb-stage")
         subprocess.run(["rm", "-rf", deb_folder, stage], check=True)
         install_into(self, stage, "/usr")
-        # The project's CPack settings, packing the staged tree instead of running
-        # the install rules again (which would first rebuild the tree).
+        # The project's CPack settings, packing the staged tree (cpack would rebuild first).
         config = pathlib.Path(WORK_DIR, "cpack-config.cmake")
         config.write_text('include("%s/CPackConfig.cmake")\nset(CPACK_INSTALL_CMAKE_PROJECTS "")\n'
                           'set(CPACK_INSTALLED_DIRECTORIES "%s;.")\n' % (BUILD_DIR, stage))
@@ -91,8 +83,7 @@ class DebianPackage(unittest.TestCase):
         fields = dict(re.findall(r"^(\S+): (.*)$", control, re.M))
         self.assertEqual(fields["Section"], "games")
         self.assertGreater(control.count("\n "), 2, "no long description")
-        # Computed from the binary: a library missing here would install the game
-        # without it. SDL is the classic 1.2 or the 1.2-on-SDL-2 library.
+        # Computed from the binary; SDL is the classic 1.2 or the 1.2-on-SDL-2 library.
         depends = [entry.split()[0] for entry in fields["Depends"].split(", ")]
         for library in ("libc6", "libstdc++6", "libgl1", "libsoil1", "libpng16-16", "libsdl1.2"):
             self.assertTrue(any(name.startswith(library) for name in depends), depends)
@@ -105,19 +96,15 @@ class Lintian(unittest.TestCase):
 
 
 class UnpackedPackage(unittest.TestCase):
-    """The .deb from DebianPackage, unpacked with dpkg-deb into a scratch root."""
     def setUp(self):
-        scratch = tempfile.TemporaryDirectory()
-        self.addCleanup(scratch.cleanup)
-        self.root = scratch.name
+        self.root = self.enterContext(tempfile.TemporaryDirectory())
         subprocess.run(["dpkg-deb", "-x", deb_path(), self.root], check=True)
         self.desktop = os.path.join(self.root, "usr/share/applications/%s.desktop" % APP_ID)
         entry = pathlib.Path(self.desktop).read_text(encoding="utf-8")
         self.entry = dict(re.findall(r"^(\w+)=(.*)$", entry, re.M))
 
-    # Doubled by SDL12COMPAT_WINDOW_SCALING, as the README promises big screens, where
-    # the library offers it (sdl12-compat 1.2.50 on). A desktop ties the window to its
-    # menu entry, and so to its icon, by its class: the entry's StartupWMClass.
+    # Doubled by SDL12COMPAT_WINDOW_SCALING where offered (sdl12-compat 1.2.50 on), as the
+    # README promises; the menu entry (and its icon) finds the window by StartupWMClass.
     def test_launcher_plays_the_game_with_its_pictures_from_anywhere(self):
         version = run(self, "pkg-config", "--modversion", "sdl")
         scale = 2 if [int(n) for n in re.findall(r"\d+", version)[:3]] >= [1, 2, 50] else 1
