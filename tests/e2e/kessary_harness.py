@@ -149,7 +149,6 @@ def poll(game, what, look, timeout, interval=POLL_INTERVAL):
 
 
 def wait_for_window(game, timeout=START_TIMEOUT):
-    """The id of the program's mapped window, found by its exact title."""
     return poll(game, "window", lambda: x_tool(
         game.display, "xdotool", "search", "--onlyvisible", "--name",
         "^%s$" % re.escape(WINDOW_TITLE), check=False).split(), timeout)[0]
@@ -179,11 +178,10 @@ def point_at_window(game):
     middle = (x + width // 2, y + height // 2)
     x_tool(game.display, "xdotool", "mousemove", *map(str, middle))
     poll(game, "pointer", lambda: x_tool(game.display, "xdotool", "getmouselocation")
-          .startswith("x:%d y:%d " % middle), EXIT_TIMEOUT)
+         .startswith("x:%d y:%d " % middle), EXIT_TIMEOUT)
 
 
-def press(game, *keys, delay_ms=40):
-    """Presses and releases each key in turn, as a player would (through XTEST)."""
+def press(game, *keys, delay_ms=40):  # each in turn, down and up, through XTEST
     x_tool(game.display, "xdotool", "key", "--delay", str(delay_ms), *keys)
 
 

@@ -41,11 +41,6 @@ def deb_path():
     return os.path.join(WORK_DIR, "deb", "kessary_%s_%s.deb" % (version, architecture))
 
 
-def install_into(test, destdir, prefix):
-    run(test, "cmake", "--install", BUILD_DIR, "--prefix", prefix, "--strip",
-        env=dict(os.environ, DESTDIR=destdir))
-
-
 def play_from_elsewhere(test, launcher, extra_env=None, scale=1):
     """Plays `launcher` from an empty folder until the queue row shows tile faces, not blank
     quads, quits with Escape, checks nothing was written there; the window's size and class."""
@@ -71,7 +66,8 @@ class DebianPackage(unittest.TestCase):  # builds the .deb the tests below use
     def test_is_built_named_described_and_filled_for_debian(self):
         deb_folder, stage = os.path.dirname(deb_path()), os.path.join(WORK_DIR, "deb-stage")
         subprocess.run(["rm", "-rf", deb_folder, stage], check=True)
-        install_into(self, stage, "/usr")
+        run(self, "cmake", "--install", BUILD_DIR, "--prefix", "/usr", "--strip",
+            env=dict(os.environ, DESTDIR=stage))
         # The project's CPack settings, packing the staged tree (cpack would rebuild first).
         config = pathlib.Path(WORK_DIR, "cpack-config.cmake")
         config.write_text('include("%s/CPackConfig.cmake")\nset(CPACK_INSTALL_CMAKE_PROJECTS "")\n'
@@ -129,7 +125,8 @@ class UnpackedPackage(unittest.TestCase):
 class CustomPrefixInstall(unittest.TestCase):
     def test_launcher_runs_through_a_symlink_from_a_custom_prefix(self):
         with tempfile.TemporaryDirectory() as destdir:
-            install_into(self, destdir, CUSTOM_PREFIX)
+            run(self, "cmake", "--install", BUILD_DIR, "--prefix", CUSTOM_PREFIX, "--strip",
+                env=dict(os.environ, DESTDIR=destdir))
             # Nothing escapes the prefix, as an absolute destination would.
             self.assertEqual([os.listdir(destdir), os.listdir(destdir + "/opt")],
                              [["opt"], ["kessary games"]])
