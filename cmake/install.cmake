@@ -10,7 +10,19 @@ set(KESSARY_DATA_DIR share/games/kessary)
 set(KESSARY_PROGRAM_DIR lib/games/kessary)
 set(KESSARY_APP_ID org.kessary.Kessary)
 
+# Folders the install creates get these whatever the umask, as files do already.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
 install(TARGETS kessary RUNTIME DESTINATION ${KESSARY_PROGRAM_DIR})
+# A stripped install (`--strip`, and the package) also drops the sections that
+# only name the compiler, as Debian's dh_strip does.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${KESSARY_PROGRAM_DIR}/kessary\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
 install(DIRECTORY dat/img DESTINATION ${KESSARY_DATA_DIR}/dat FILES_MATCHING PATTERN "*.png")
 
 configure_file(dist/kessary.in ${CMAKE_CURRENT_BINARY_DIR}/launcher/kessary @ONLY)
@@ -46,7 +58,10 @@ install(FILES LICENSE DESTINATION share/doc/kessary RENAME copyright)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kessary)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Kessary developers <developers@kessary.org>")
+# Debian wants an address here and the project has none yet: the reserved
+# .invalid domain says so plainly, where a made-up domain would point at
+# whoever registers it.
+set(CPACK_PACKAGE_CONTACT "The Kessary developers <developers@kessary.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "mahjong-tile column puzzle with fading trails")
 # CPack puts the summary first and indents these lines itself; an empty line
 # becomes a paragraph break.
@@ -66,4 +81,5 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
 include(CPack)
