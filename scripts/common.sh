@@ -1,5 +1,6 @@
-# Shared by scripts/play and scripts/test: install what is missing, configure
-# and build. Sourced, not run.
+# Shared by the scripts here (play, test, package, bench, record-play-gif): the
+# packages they need, installing the missing ones, configuring and building.
+# Sourced, not run.
 
 repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
@@ -9,9 +10,10 @@ repo_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_packages=(build-essential cmake pkg-config libgl-dev libgl1-mesa-dri libsoil-dev libpng-dev)
 sdl_package=libsdl1.2-compat-dev
 
-# Installs whatever of the given packages is missing. As root it runs apt-get
-# itself; with passwordless sudo it uses sudo; otherwise it prints the command
-# to run and stops.
+# Installs whatever of the given packages is missing; the SDL package counts as
+# present when pkg-config finds any "sdl". As root it runs apt-get itself; with
+# passwordless sudo it uses sudo; otherwise it prints the command to run and
+# stops.
 ensure_packages() {
     local missing=() pkg
     for pkg in "$@"; do
@@ -40,7 +42,8 @@ ensure_packages() {
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# Configures and builds into the folder $1 with the extra CMake options that follow.
+# Configures and builds into the folder $1 (under the repository root) with the
+# extra CMake options that follow, on every core.
 build_into() {
     local dir=$1
     shift
@@ -48,10 +51,13 @@ build_into() {
     cmake --build "$repo_root/$dir" -j "$(nproc)"
 }
 
-# What the tests need beyond the build: GoogleTest, a headless X server and
-# the X tools the end-to-end tests drive it with, cairo for the picture
-# generator, valgrind, clang for the fuzzer, Google Benchmark, and the checkers
-# of the Debian package and the desktop files.
+# What the tests need beyond the build: GoogleTest, a headless X server, the X
+# tools the end-to-end tests drive it with and ImageMagick for its screenshots,
+# cairo for the picture generator, valgrind, clang and its sanitizer runtime
+# for the fuzzer, Python 3 for the harness, Google Benchmark, and what makes
+# and checks the Debian package (dpkg-dev and file for its dependency list,
+# lintian, devscripts' hardening-check, git for the clones it is rebuilt from)
+# and its desktop files.
 test_packages=(googletest libgtest-dev xvfb x11-utils xdotool imagemagick
     libcairo2-dev valgrind clang libclang-rt-14-dev python3
-    libbenchmark-dev lintian desktop-file-utils appstream dpkg-dev file)
+    libbenchmark-dev dpkg-dev file lintian devscripts git desktop-file-utils appstream)
