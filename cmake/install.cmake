@@ -10,7 +10,8 @@ set(KESSARY_DATA_DIR share/games/kessary)
 set(KESSARY_PROGRAM_DIR lib/games/kessary)
 set(KESSARY_APP_ID org.kessary.Kessary)
 
-# Folders the install creates get these whatever the umask, as files do already.
+# Folders the install creates get these, as files do already (mkdir still
+# applies the umask: scripts/package sets Debian's).
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
