@@ -22,7 +22,8 @@ option(KESSARY_HARDENING "Build with Debian's hardening flags" ON)
 set(kessary_compile_flags "")
 set(kessary_link_flags "")
 
-# Adds each flag the compiler (or, with LINK, the linker) accepts to the list.
+# Adds each flag the compiler (or, with LINK, the linker) accepts, after those
+# already in the list (-Werror=format-security needs -Wformat), to the list.
 function(kessary_checked_flags list)
   cmake_parse_arguments(PARSE_ARGV 1 arg "LINK" "" "")
   set(flags ${${list}})
@@ -31,6 +32,7 @@ function(kessary_checked_flags list)
     if(arg_LINK)
       check_linker_flag(CXX "${flag}" ${result})
     else()
+      list(JOIN flags " " CMAKE_REQUIRED_FLAGS)
       check_cxx_compiler_flag("${flag}" ${result})
     endif()
     if(${result})
