@@ -82,9 +82,8 @@ class DebianPackage(unittest.TestCase):  # builds the .deb the tests below use
         config = pathlib.Path(WORK_DIR, "cpack-config.cmake")
         config.write_text('include("%s/CPackConfig.cmake")\nset(CPACK_INSTALL_CMAKE_PROJECTS "")\n'
                           'set(CPACK_INSTALLED_DIRECTORIES "%s;.")\n' % (BUILD_DIR, stage))
-        env = dict(os.environ)
-        if last_commit_time(SOURCE_DIR):
-            env["SOURCE_DATE_EPOCH"] = last_commit_time(SOURCE_DIR)
+        epoch = last_commit_time(SOURCE_DIR)
+        env = dict(os.environ, **({"SOURCE_DATE_EPOCH": epoch} if epoch else {}))
         run(self, "cpack", "--config", str(config), "-B", deb_folder, env=env)
         self.assertEqual(glob.glob(os.path.join(deb_folder, "*.deb")), [deb_path()])
 
