@@ -23,8 +23,9 @@
 // The schedule is kept in thirds of a millisecond (a picture every 50/3 ms), so
 // whole-millisecond sleeps still come to exactly sixty a second, and as its
 // lead over the clock, so the tick counter's wrap needs nothing special. It
-// never catches up in a burst and never sleeps long: more than a picture
-// behind, or after a stall or a clock jump, it restarts from now.
+// never catches up in a burst and never sleeps long: a few pictures behind (a
+// busy machine) it catches up by not sleeping, but further behind, or after a
+// stall or a clock jump, it restarts from now.
 #include "frame_pacer.h"
 
 #include <SDL.h>
@@ -43,6 +44,7 @@ constexpr std::uint32_t kLookPasses           = 6;    // unslept passes in a row
 constexpr int           kPicturesBetweenLooks = 180;  // while pacing: three seconds
 constexpr std::int32_t  kPaybackThirds        = 6;    // the most a picture is held back extra: 2 ms
 constexpr std::int32_t  kMostLeadThirds       = (kLookPasses + 2) * kPictureThirds;
+constexpr std::int32_t  kMostLagThirds        = 3 * kPictureThirds;  // caught up; more restarts
 constexpr std::uint32_t kStallMs              = 250;  // a longer pass starts everything over
 // clang-format on
 
@@ -99,8 +101,8 @@ void paceFrame() {
 
     const auto elapsedThirds = static_cast<std::int32_t>(elapsedMs) * kThirdsPerMs;
     pacer.leadThirds += kPictureThirds - elapsedThirds;
-    if (pacer.leadThirds < -kPictureThirds) {
-        pacer.leadThirds = 0;  // more than a picture behind: never catch up in a burst
+    if (pacer.leadThirds < -kMostLagThirds) {
+        pacer.leadThirds = 0;  // far behind: never catch up in a burst
     }
     pacer.leadThirds = std::min(pacer.leadThirds, kMostLeadThirds);
 
