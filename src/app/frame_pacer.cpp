@@ -23,9 +23,9 @@
 // The schedule is kept in thirds of a millisecond (a picture every 50/3 ms), so
 // whole-millisecond sleeps still come to exactly sixty a second, and as its
 // lead over the clock, so the tick counter's wrap needs nothing special. It
-// never catches up in a burst and never sleeps long: a few pictures behind (a
-// busy machine) it catches up by not sleeping, but further behind, or after a
-// stall or a clock jump, it restarts from now.
+// never makes up a stall in a burst and never sleeps long: a few pictures
+// behind (a busy machine) it catches up by skipping sleeps, but further
+// behind, or after a stall or a clock jump, it restarts from now.
 #include "frame_pacer.h"
 
 #include <SDL.h>
@@ -43,9 +43,9 @@ constexpr std::uint32_t kFastestUnpacedHz     = 63;   // a swap up to this fast 
 constexpr std::uint32_t kLookPasses           = 6;    // unslept passes in a row time the swap once
 constexpr int           kPicturesBetweenLooks = 180;  // while pacing: three seconds
 constexpr std::int32_t  kPaybackThirds        = 6;    // the most a picture is held back extra: 2 ms
-constexpr std::int32_t  kMostLeadThirds       = (kLookPasses + 2) * kPictureThirds;
+constexpr std::int32_t  kMostLeadThirds       = 8 * kPictureThirds;  // a look's lead, and room
 constexpr std::int32_t  kMostLagThirds        = 3 * kPictureThirds;  // caught up; more restarts
-constexpr std::uint32_t kStallMs              = 250;  // a longer pass starts everything over
+constexpr std::uint32_t kStallMs              = 250;  // a longer pass restarts the schedule
 // clang-format on
 
 struct Pacer {
