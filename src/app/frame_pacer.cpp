@@ -40,10 +40,10 @@ constexpr std::int32_t  kThirdsPerMs          = 3;
 constexpr std::int32_t  kPictureThirds        = 50;   // 1000 / 60 ms, the schedule's step
 constexpr std::uint32_t kMsPerSecond          = 1000;
 constexpr std::uint32_t kFastestUnpacedHz     = 63;   // a swap up to this fast counts as 60 Hz
-constexpr std::uint32_t kLookPasses           = 6;    // unslept passes in a row time the swap once
+constexpr std::int32_t  kLookPasses           = 6;    // unslept passes in a row time the swap once
 constexpr int           kPicturesBetweenLooks = 180;  // while pacing: three seconds
 constexpr std::int32_t  kPaybackThirds        = 6;    // the most a picture is held back extra: 2 ms
-constexpr std::int32_t  kMostLeadThirds       = 8 * kPictureThirds;  // a look's lead, and room
+constexpr std::int32_t  kMostLeadThirds       = (kLookPasses + 2) * kPictureThirds;  // past a look
 constexpr std::int32_t  kMostLagThirds        = 3 * kPictureThirds;  // caught up; more restarts
 constexpr std::uint32_t kStallMs              = 250;  // a longer pass restarts the schedule
 // clang-format on
@@ -54,7 +54,7 @@ struct Pacer {
     std::uint32_t lastSleepMs = 0;  // what the previous call slept
     bool pacing = false;            // the swap was timed faster than 63 Hz
     std::int32_t leadThirds = 0;    // when the next pass is due, less the time now
-    std::uint32_t lookedPasses = 0;
+    std::int32_t lookedPasses = 0;
     std::uint32_t lookedMs = 0;  // the length of the looked passes
     int picturesSinceLook = 0;   // while pacing
 };
