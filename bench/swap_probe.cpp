@@ -1,7 +1,7 @@
 // A probe preloaded (LD_PRELOAD) into the game or the reference program to
 // time them from outside, without a line of either knowing about it.
 //
-// It wraps four library calls. SDL_GL_SwapBuffers marks frames: the first
+// It wraps five library calls. SDL_GL_SwapBuffers marks frames: the first
 // swap is start-up's white clear, the second the first frame of the loop, so
 // start-up is timed from exec (a time the launcher hands over in
 // KESSARY_PROBE_EXEC_NS) to the second swap, and picture loading from the
@@ -12,12 +12,20 @@
 // drain, and time() can answer a fixed second, which together put the game
 // into a chosen position before its first frame.
 //
+// Displays are emulated too, since Xvfb's swap never waits: with
+// KESSARY_PROBE_VSYNC_HZ set, every swap waits after the real one for the next
+// refresh of a display at that rate (the next whole period on CLOCK_MONOTONIC),
+// as a swap with vsync does. SDL_Delay is timed, so the share of the window
+// the program slept is reported; KESSARY_PROBE_NO_DELAY=1 makes it return at
+// once, for comparisons with a program that never sleeps.
+//
 // Environment: KESSARY_PROBE_OUT (results file, required), KESSARY_PROBE_EXEC_NS,
 // KESSARY_PROBE_WARMUP_MS, KESSARY_PROBE_MEASURE_MS, KESSARY_PROBE_SEED,
-// KESSARY_PROBE_SPACES.
+// KESSARY_PROBE_SPACES, KESSARY_PROBE_VSYNC_HZ, KESSARY_PROBE_NO_DELAY.
 #include <SDL.h>
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -43,10 +51,13 @@ struct Probe {
     std::int64_t videoModeNs = -1;
     std::int64_t firstSwapNs = -1;
     std::int64_t loopFirstSwapNs = -1;
-    std::int64_t windowOpenNs = -1;   // first swap inside the counting window
-    std::int64_t windowCloseNs = -1;  // last one
+    std::int64_t windowOpenNs = -1;    // first swap inside the counting window
+    std::int64_t windowCloseNs = -1;   // last one
+    std::int64_t sleptInWindowNs = 0;  // in SDL_Delay
     std::int64_t swaps = 0;
     std::int64_t framesInWindow = 0;
+    std::int64_t vsyncPeriodNs = 0;  // 0: the swap does not wait
+    bool noDelay = false;
     std::int64_t warmupNs = kDefaultWarmupMs * kNanosPerMilli;
     std::int64_t measureNs = kDefaultMeasureMs * kNanosPerMilli;
     long spacesToSend = 0;
@@ -92,16 +103,18 @@ void writeResults() {
     const double seconds = millisBetween(probe.windowOpenNs, probe.windowCloseNs) / 1000.0;
     const auto frames = static_cast<double>(probe.framesInWindow - 1);
     const double fps = seconds > 0.0 ? frames / seconds : 0.0;
-    const double cpuPerFrame =
-        frames > 0.0 ? millisBetween(probe.windowOpenCpu, probe.windowCloseCpu) / frames : -1.0;
-    std::fprintf(out,
-                 "startup_ms=%.3f pictures_ms=%.3f fps=%.2f frames=%lld startup_cpu_ms=%.3f "
-                 "pictures_cpu_ms=%.3f frame_cpu_ms=%.4f\n",
-                 millisBetween(probe.execNs, probe.loopFirstSwapNs),
-                 millisBetween(probe.videoModeNs, probe.firstSwapNs), fps,
-                 static_cast<long long>(probe.framesInWindow),
-                 millisBetween(0, probe.loopFirstSwapCpu),
-                 millisBetween(probe.videoModeCpu, probe.firstSwapCpu), cpuPerFrame);
+    const double cpuMs = millisBetween(probe.windowOpenCpu, probe.windowCloseCpu);
+    const double cpuPerFrame = frames > 0.0 ? cpuMs / frames : -1.0;
+    const double percentOfWindow = seconds > 0.0 ? 100.0 / (seconds * 1000.0) : 0.0;
+    std::fprintf(
+        out,
+        "startup_ms=%.3f pictures_ms=%.3f fps=%.2f frames=%lld startup_cpu_ms=%.3f "
+        "pictures_cpu_ms=%.3f frame_cpu_ms=%.4f cpu_percent=%.1f slept_percent=%.2f\n",
+        millisBetween(probe.execNs, probe.loopFirstSwapNs),
+        millisBetween(probe.videoModeNs, probe.firstSwapNs), fps,
+        static_cast<long long>(probe.framesInWindow), millisBetween(0, probe.loopFirstSwapCpu),
+        millisBetween(probe.videoModeCpu, probe.firstSwapCpu), cpuPerFrame, cpuMs * percentOfWindow,
+        static_cast<double>(probe.sleptInWindowNs) / kNanosPerMilli * percentOfWindow);
     std::fclose(out);
 }
 
@@ -139,6 +152,23 @@ __attribute__((constructor)) void startProbe() {
     probe.warmupNs = envNumber("KESSARY_PROBE_WARMUP_MS", kDefaultWarmupMs) * kNanosPerMilli;
     probe.measureNs = envNumber("KESSARY_PROBE_MEASURE_MS", kDefaultMeasureMs) * kNanosPerMilli;
     probe.spacesToSend = static_cast<long>(envNumber("KESSARY_PROBE_SPACES", 0));
+    const char* hertz = std::getenv("KESSARY_PROBE_VSYNC_HZ");
+    const double rate = hertz != nullptr ? std::strtod(hertz, nullptr) : 0.0;
+    probe.vsyncPeriodNs = rate > 0.0 ? static_cast<std::int64_t>(1e9 / rate) : 0;
+    probe.noDelay = envNumber("KESSARY_PROBE_NO_DELAY", 0) != 0;
+}
+
+// Sleeps until the next whole multiple of the period: the next refresh.
+void waitForRefresh() {
+    const std::int64_t next = (nowNs() / probe.vsyncPeriodNs + 1) * probe.vsyncPeriodNs;
+    const timespec until{static_cast<time_t>(next / 1000000000),
+                         static_cast<long>(next % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
+}
+
+bool windowIsOpen() {
+    return probe.windowOpenNs >= 0 && !probe.quitting;
 }
 
 }  // namespace
@@ -149,6 +179,21 @@ void SDL_GL_SwapBuffers() {
     static const auto real = realCall<void (*)()>("SDL_GL_SwapBuffers");
     countSwap(nowNs(), cpuNs());
     real();
+    if (probe.vsyncPeriodNs > 0) {
+        waitForRefresh();
+    }
+}
+
+void SDL_Delay(Uint32 ms) {
+    static const auto real = realCall<void (*)(Uint32)>("SDL_Delay");
+    if (probe.noDelay) {
+        return;
+    }
+    const std::int64_t start = nowNs();
+    real(ms);
+    if (windowIsOpen()) {
+        probe.sleptInWindowNs += nowNs() - start;
+    }
 }
 
 SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {

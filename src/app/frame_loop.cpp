@@ -5,13 +5,16 @@
 // its elapsed milliseconds to a budget, runs one step per whole 30 ms in it and
 // carries the rest. The tick arithmetic is unsigned 32-bit on purpose, so the
 // elapsed time stays right when SDL's millisecond counter wraps (after ~49
-// days). The loop never sleeps; the buffer swap (with vsync) sets the pace.
+// days). Pictures come at sixty a second: the swap waits for a 60 Hz display,
+// or the pacer sleeps right after it. Either way the next drain still reads
+// every key pressed meanwhile, and the wait is just elapsed time to the steps.
 #include "frame_loop.h"
 
 #include <SDL.h>
 
 #include <cstdint>
 
+#include "app/frame_pacer.h"
 #include "game/controls.h"
 #include "game/game_state.h"
 #include "render/scene.h"
@@ -105,5 +108,6 @@ void runFrameLoop() {
         washScreen();
         drawScene();
         SDL_GL_SwapBuffers();
+        paceFrame();
     }
 }

@@ -78,8 +78,9 @@ void startSdl() {
 // clockwise faces, the pictures loaded and both buffers white.
 void initGraphics() {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    // Vsync: the loop never sleeps, so without it it would spin at thousands
-    // of frames a second and every trail would vanish in a blink.
+    // Vsync, where the driver keeps it: no tearing, and on a 60 Hz display
+    // the swap alone sets the pace. Where the swap does not wait, or the
+    // display is faster, the frame loop's pacer keeps sixty a second.
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
     if (SDL_SetVideoMode(kWindowWidth, kWindowHeight, kBitsPerPixel, SDL_OPENGL) == nullptr) {
         failToOpenWindow();

@@ -25,6 +25,7 @@ void handleKeyDown(std::int32_t key)   { logCall("k" + std::to_string(key) + " "
 void stepGame()                        { logCall("s"); }
 void washScreen()                      { logCall("w"); }
 void drawScene()                       { logCall("d"); }
+void paceFrame()                       { logCall("p"); }
 void loadTextureSet()                  { logCall("loadTextureSet"); }
 void releaseTextureSet()               { logCall("releaseTextureSet"); }
 void compileStrokeFont()               { logCall("compileStrokeFont"); }
@@ -51,7 +52,8 @@ namespace {
 // stall); events in order. Each row runs the loop on a script ("10 lost +32; 30 -273": a
 // frame 10 ms on with a focus loss and a space press, one 30 ms later with an Up release)
 // from a spark drifting at (0.5, -0.5), and gets the calls but clock and polls ("k<code> "
-// key, "s" step, "w" wash, "d" scene, "|" swap), "quit" if the loop quit, the new spark.
+// key, "s" step, "w" wash, "d" scene, "|" swap, "p" pacing), "quit" if the loop quit, the
+// new spark.
 TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
     // clang-format off
     const std::map<std::string, SDL_Event> named = {
@@ -62,22 +64,22 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
         {"motion",    sdlEvent(SDL_MOUSEMOTION)},
     };
     const struct { Uint32 swapMs; bool over; const char* script, *calls; } cases[] = {
-        {0,  false, "10; 10; 10; 10; 10; 10", "wd|wd|swd|wd|wd|swd|"},  // a step every 3rd frame
-        {0,  false, "95; 24; 1",              "ssswd|wd|swd|"},         // 5 ms carried, 29, 30
-        {20, false, "10; 10; 10; 10; 10",     "wd|swd|swd|swd|swd|"},   // swaps count next frame
+        {0,  false, "10; 10; 10; 10; 10; 10", "wd|pwd|pswd|pwd|pwd|pswd|p"},  // a step every 3rd
+        {0,  false, "95; 24; 1",              "ssswd|pwd|pswd|p"},  // 5 ms carried, 29, 30
+        {20, false, "10; 10; 10; 10; 10",     "wd|pswd|pswd|pswd|pswd|p"},  // swaps count next
         // A focus loss of any kind swallows the next press of its drain (Escape too: the
         // stress test floods them).
         {0,  false, "10 lost +32 +122; 10 lost; 10 +97; 10 iconified +99; 10 gained +100",
-                                              "k122 wd|wd|k97 swd|wd|k100 wd|"},
-        {0,  false, "10 lost -273 +32 +122",  "k122 wd| spark 0.5 0.5"},  // a release is no press
-        {0,  true,  "10; 100 +27 +32; 10",    "wd|quit"},    // Escape quits at once, over or not,
+                                              "k122 wd|pwd|pk97 swd|pwd|pk100 wd|p"},
+        {0,  false, "10 lost -273 +32 +122",  "k122 wd|p spark 0.5 0.5"},  // a release is no press
+        {0,  true,  "10; 100 +27 +32; 10",    "wd|pquit"},   // Escape quits at once, over or not,
         {0,  false, "100 +32 quit +122 -273; 10", "k32 quit"},  // and so does closing
         // Vertical releases push their press's way, horizontal ones undo it, others
         // do nothing, none while the game is over; presses pass on.
         {0,  false, "10 -273 -273 -273 -274 -275 -276 -276 -32 -27; 10 +273 +276",
-                                              "wd|k273 k276 wd| spark -0.5 1.5"},
-        {0,  true,  "10 -273 -274 -274 -275 -276 -276", "wd|"},
-        {0,  false, "10 motion +32",          "k32 wd|"},  // other events are ignored
+                                              "wd|pk273 k276 wd|p spark -0.5 1.5"},
+        {0,  true,  "10 -273 -274 -274 -275 -276 -276", "wd|p"},
+        {0,  false, "10 motion +32",          "k32 wd|p"},  // other events are ignored
     };
     // clang-format on
     for (const auto& row : cases) {

@@ -66,6 +66,7 @@ static SDL_Surface videoSurface{};  // any non-null surface will do: nothing loo
 // clang-format off
 Uint32 SDL_GetTicks()                { logCall("SDL_GetTicks"); return sdlStandin.ticks; }
 void SDL_GL_SwapBuffers() { logCall("SDL_GL_SwapBuffers"); sdlStandin.ticks += sdlStandin.swapMs; }
+void SDL_Delay(Uint32 ms) { logCall(callEntry("SDL_Delay", ms)); sdlStandin.ticks += ms; }
 int SDL_Init(Uint32 flags)           { logCall(callEntry("SDL_Init", flags));
                                        return flags & sdlStandin.failingSubsystems ? -1 : 0; }
 int SDL_InitSubSystem(Uint32 flags)  { logCall(callEntry("SDL_InitSubSystem", flags));
