@@ -48,10 +48,11 @@ build_into() {
     cmake --build "$repo_root/$dir" -j "$(nproc)"
 }
 
-# What the tests need beyond the build: GoogleTest, a headless X server and
-# the X tools the end-to-end tests drive it with, cairo for the picture
-# generator, valgrind, clang for the fuzzer, Google Benchmark, and the checkers
-# of the Debian package and the desktop files.
-test_packages=(googletest libgtest-dev xvfb x11-utils xdotool imagemagick
+# What the tests need beyond the build: GoogleTest, a headless X server, a
+# window manager for it (full screen needs one) and the X tools the end-to-end
+# tests drive it with, cairo for the picture generator, valgrind, clang for the
+# fuzzer, Google Benchmark, and the checkers of the Debian package and the
+# desktop files.
+test_packages=(googletest libgtest-dev xvfb openbox x11-utils xdotool imagemagick
     libcairo2-dev valgrind clang libclang-rt-14-dev python3
     libbenchmark-dev lintian desktop-file-utils appstream dpkg-dev file)

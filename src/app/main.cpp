@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "app/frame_loop.h"
+#include "app/window_mode.h"
 #include "game/game_state.h"
 #include "render/frame_keeper.h"
 #include "render/stroke_font.h"
@@ -75,12 +76,14 @@ void startSdl() {
 
 // Opens the double-buffered GL window and leaves GL in its lasting state:
 // a pixel projection with the origin at the bottom left, blending, culling of
-// clockwise faces, the pictures loaded and both buffers white.
+// clockwise faces, the pictures loaded and both buffers white. The window may
+// show that 640 x 580 picture scaled; the game never sees the difference.
 void initGraphics() {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     // Vsync: the loop never sleeps, so without it it would spin at thousands
     // of frames a second and every trail would vanish in a blink.
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+    chooseWindowScale();  // the library reads it when the mode is set
     if (SDL_SetVideoMode(kWindowWidth, kWindowHeight, kBitsPerPixel, SDL_OPENGL) == nullptr) {
         failToOpenWindow();
     }
@@ -105,6 +108,7 @@ void initGraphics() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     setUpFrameKeeping();
+    confirmWindowScaling();
 }
 
 // Arguments are ignored: the game has no options.
