@@ -1,7 +1,9 @@
 """The window sized to the screen, and full screen on F11 and Alt+Enter: on a 3840 x 2160
 screen with a window manager the window is 1920 x 1740; full screen shows the same picture,
-trails and all, centred between black bars, and switches back; Escape quits from it. Where
-the picture cannot be shown scaled the window keeps 640 x 580 and the keys change nothing."""
+trails and all, centred between black bars, the pointer still hidden, and switches back;
+Escape quits from it. Where the picture cannot be shown scaled the window keeps 640 x 580
+and the keys change nothing."""
+import ctypes
 import signal
 import statistics
 import subprocess
@@ -75,6 +77,26 @@ def fresh_shot(game, name, full_screen=False):
     return picture
 
 
+class CursorImage(ctypes.Structure):  # XFixesCursorImage
+    _fields_ = [("x", ctypes.c_short), ("y", ctypes.c_short), ("width", ctypes.c_ushort),
+                ("height", ctypes.c_ushort), ("xhot", ctypes.c_ushort), ("yhot", ctypes.c_ushort),
+                ("serial", ctypes.c_ulong), ("pixels", ctypes.POINTER(ctypes.c_ulong))]
+
+
+def pointer_pixels(display):
+    """How many pixels of the pointer's current picture are not transparent (XFixes)."""
+    x11, xfixes = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXfixes.so.3")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XCloseDisplay.argtypes = xfixes.XFixesGetCursorImage.argtypes = [ctypes.c_void_p]
+    xfixes.XFixesGetCursorImage.restype = ctypes.POINTER(CursorImage)
+    connection = x11.XOpenDisplay(display.encode())
+    try:
+        image = xfixes.XFixesGetCursorImage(connection).contents
+        return sum(image.pixels[i] >> 24 != 0 for i in range(image.width * image.height))
+    finally:
+        x11.XCloseDisplay(connection)
+
+
 def darkness(picture):
     return 1 - picture.mean_brightness(GRID_BOX)
 
@@ -109,6 +131,7 @@ class BigScreen(unittest.TestCase):
                     wait_for_size(game, BIG_SCREEN)
                     full = fresh_shot(game, "full-screen-after-" + name, full_screen=True)
                     self.assert_same_picture(windowed, full, keys)
+                    self.assertEqual(pointer_pixels(display), 0, "the pointer shows")
 
                     kh.press(game, keys)
                     wait_for_size(game, BIG_WINDOW)
