@@ -221,15 +221,21 @@ def screenshot(game, save_as=None):
     return ppm("import", "-window", game.window, "-depth", "8", "ppm:-", env=x_env(game.display))
 
 
-def paused_screenshot(game, save_as=None):
-    """screenshot() with the program held still (SIGSTOP); its clock runs on, so
-    after SIGCONT the frame loop catches up the missed steps."""
+@contextlib.contextmanager
+def paused(game):
+    """The program held still (SIGSTOP); its clock runs on, so after SIGCONT the frame
+    loop catches up the missed steps."""
     game.process.send_signal(signal.SIGSTOP)
     try:
         time.sleep(0.03)  # for the X server to draw what the program had sent
-        return screenshot(game, save_as)
+        yield
     finally:
         game.process.send_signal(signal.SIGCONT)
+
+
+def paused_screenshot(game, save_as=None):
+    with paused(game):
+        return screenshot(game, save_as)
 
 
 def view_to_window(x0, y0, x1, y1):

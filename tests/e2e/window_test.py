@@ -4,7 +4,7 @@ trails and all, centred between black bars, the pointer still hidden, and switch
 Escape quits from it. Where the picture cannot be shown scaled the window keeps 640 x 580
 and the keys change nothing."""
 import ctypes
-import signal
+import os
 import statistics
 import subprocess
 import time
@@ -45,21 +45,17 @@ def wait_for_size(game, wanted):
     kh.poll(game, "window of %dx%d" % wanted, lambda: size(game) == wanted, kh.START_TIMEOUT)
 
 
-def shrink(path, crop, size):
-    return kh.ppm("convert", path, "-crop", crop, "+repage", "-scale", size, "ppm:-")
+def shrink(path, crop, scale):
+    return kh.ppm("convert", path, "-crop", crop, "+repage", "-scale", scale, "ppm:-")
 
 
 def look(game, full_screen):
     """The window's picture shrunk to the grid, once the game has drawn one at the window's
     size; None before. (Right after a switch the X server still shows the old picture
     moved, black around it; in full screen the bars beside the picture are black.)"""
-    game.process.send_signal(signal.SIGSTOP)
-    try:
-        time.sleep(0.03)  # for the X server to draw what the program had sent
+    with kh.paused(game):
         subprocess.run(["import", "-window", game.window, "-depth", "8", SHOT],
                        env=kh.x_env(game.display), check=True, timeout=kh.EXIT_TIMEOUT)
-    finally:
-        game.process.send_signal(signal.SIGCONT)
     picture = shrink(SHOT, PICTURE if full_screen else "100%x100%+0+0", GRID)
     if min(picture.brightness(GRID_BOX)) < BLACK:
         return None
@@ -105,6 +101,11 @@ def cell_difference(a, b):
     """The median over the grid's cells of their channel differences, 0 (same) to 1."""
     return statistics.median(sum(abs(x - y) for x, y in zip(a.rgb[i:i + 3], b.rgb[i:i + 3]))
                              / 765 for i in range(0, len(a.rgb), 3))
+
+
+def tearDownModule():
+    if os.path.exists(SHOT):
+        os.remove(SHOT)
 
 
 class BigScreen(unittest.TestCase):
