@@ -18,6 +18,7 @@
 #include "game/controls.h"
 #include "game/game_state.h"
 #include "render/scene.h"
+#include "window_mode.h"
 
 namespace {
 
@@ -47,6 +48,19 @@ void steerSparkOnKeyUp(SDLKey key) {
     }
 }
 
+// F11, or Enter with either Alt held, switches full screen; a bare Alt press is
+// the first half of that chord. Like Escape these keys are the loop's own and
+// never reach the game, so they cannot deal a new game at its end. This is the
+// only place the loop reads a key's modifiers: other keys pass on, Alt or not.
+bool isFullScreenKey(const SDL_keysym& key) {
+    const bool enter = key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER;
+    return key.sym == SDLK_F11 || (enter && (key.mod & KMOD_ALT) != 0);
+}
+
+bool isAltKey(SDLKey key) {
+    return key == SDLK_LALT || key == SDLK_RALT;
+}
+
 // Handles every pending event in the order SDL delivers them. Returns false as
 // soon as the player quits; whatever is still queued is left unhandled.
 //
@@ -68,7 +82,9 @@ bool drainEvents() {
                     swallowKeyDown = false;
                 } else if (event.key.keysym.sym == SDLK_ESCAPE) {
                     return false;
-                } else {
+                } else if (isFullScreenKey(event.key.keysym)) {
+                    toggleFullScreen();
+                } else if (!isAltKey(event.key.keysym.sym)) {
                     handleKeyDown(static_cast<std::int32_t>(event.key.keysym.sym));
                 }
                 break;

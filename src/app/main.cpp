@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "app/frame_loop.h"
+#include "app/window_mode.h"
 #include "game/game_state.h"
 #include "render/frame_keeper.h"
 #include "render/stroke_font.h"
@@ -75,13 +76,15 @@ void startSdl() {
 
 // Opens the double-buffered GL window and leaves GL in its lasting state:
 // a pixel projection with the origin at the bottom left, blending, culling of
-// clockwise faces, the pictures loaded and both buffers white.
+// clockwise faces, the pictures loaded and both buffers white. The window may
+// show that 640 x 580 picture scaled; the game never sees the difference.
 void initGraphics() {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     // Vsync, where the driver keeps it: no tearing, and on a 60 Hz display
     // the swap alone sets the pace. Where the swap does not wait, or the
     // display is faster, the frame loop's pacer keeps sixty a second.
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+    chooseWindowScale();  // the library reads it when the mode is set
     if (SDL_SetVideoMode(kWindowWidth, kWindowHeight, kBitsPerPixel, SDL_OPENGL) == nullptr) {
         failToOpenWindow();
     }
@@ -106,6 +109,7 @@ void initGraphics() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
     setUpFrameKeeping();
+    confirmWindowScaling();
 }
 
 // Arguments are ignored: the game has no options.

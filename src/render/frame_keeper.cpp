@@ -34,16 +34,6 @@ void clearPendingErrors() {
     }
 }
 
-// True when drawing goes straight to the window: the binding query answers 0,
-// or the GL does not know the query at all (no framebuffer objects).
-bool drawingGoesToWindow() {
-    clearPendingErrors();
-    GLint binding = kNoAnswer;
-    glGetIntegerv(kFramebufferBinding, &binding);
-    const bool unsupported = glGetError() != GL_NO_ERROR || binding == kNoAnswer;
-    return unsupported || binding == 0;
-}
-
 bool textureCanHoldWindow() {
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
@@ -51,6 +41,16 @@ bool textureCanHoldWindow() {
 }
 
 }  // namespace
+
+// The binding query answers 0 for the window, or the GL does not know the
+// query at all (no framebuffer objects).
+bool drawingGoesToWindow() {
+    clearPendingErrors();
+    GLint binding = kNoAnswer;
+    glGetIntegerv(kFramebufferBinding, &binding);
+    const bool unsupported = glGetError() != GL_NO_ERROR || binding == kNoAnswer;
+    return unsupported || binding == 0;
+}
 
 void setUpFrameKeeping() {
     if (keptFrame != 0 || !drawingGoesToWindow() || !textureCanHoldWindow()) {

@@ -32,6 +32,9 @@ void compileStrokeFont()               { logCall("compileStrokeFont"); }
 void setUpFrameKeeping()               { logCall("setUpFrameKeeping"); }
 void releaseFrameKeeping()             { logCall("releaseFrameKeeping"); }
 void newGame()                         { logCall("newGame"); }
+void chooseWindowScale()               { logCall("chooseWindowScale"); }
+void confirmWindowScaling()            { logCall("confirmWindowScaling"); }
+void toggleFullScreen()                { logCall("full "); }
 void glMatrixMode(GLenum mode)         { logCall(callEntry("glMatrixMode", mode)); }
 void glLoadIdentity()                  { logCall("glLoadIdentity"); }
 void glEnable(GLenum cap)              { logCall(callEntry("glEnable", cap)); }
@@ -50,10 +53,11 @@ namespace {
 
 // Whole 30 ms steps, the rest carried (the stress test crosses the counter's wrap and a
 // stall); events in order. Each row runs the loop on a script ("10 lost +32; 30 -273": a
-// frame 10 ms on with a focus loss and a space press, one 30 ms later with an Up release)
-// from a spark drifting at (0.5, -0.5), and gets the calls but clock and polls ("k<code> "
-// key, "s" step, "w" wash, "d" scene, "|" swap, "p" pacing), "quit" if the loop quit, the
-// new spark.
+// frame 10 ms on with a focus loss and a space press, one 30 ms later with an Up release;
+// "+13:256" Enter pressed with modifiers 256, the left Alt) from a spark drifting at
+// (0.5, -0.5), and gets the calls but clock and polls ("k<code> " key, "full " full screen
+// switched, "s" step, "w" wash, "d" scene, "|" swap, "p" pacing), "quit" if the loop quit,
+// the new spark.
 TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
     // clang-format off
     const std::map<std::string, SDL_Event> named = {
@@ -80,6 +84,15 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
                                               "wd|pk273 k276 wd|p spark -0.5 1.5"},
         {0,  true,  "10 -273 -274 -274 -275 -276 -276", "wd|p"},
         {0,  false, "10 motion +32",          "k32 wd|p"},  // other events are ignored
+        // F11 and Enter with either Alt (256 left, 512 right; the keypad's Enter too) switch
+        // full screen; they and a bare Alt (308 left, 307 right) never reach the game, so a
+        // game over stays over. Other keys pass on, Alt or not: Enter alone, Alt+Escape quits.
+        {0,  false, "10 +292 +13:256 +13:512 +271:256 +13", "full full full full k13 wd|p"},
+        {0,  true,  "10 +308 +13:256 +307 +13:512 +292 +32", "full full full k32 wd|p"},
+        {0,  false, "10 +32:256 +122:512 +276:256 +291:512 -276:256 +27:256",
+                                              "k32 k122 k276 k291 quit spark -0.5 -0.5"},
+        // A focus loss swallows them like any key.
+        {0,  false, "10 lost +292 +292; 10 lost +13:256 +122", "full wd|pk122 wd|p"},
     };
     // clang-format on
     for (const auto& row : cases) {
@@ -95,6 +108,11 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
                 const Uint8 type = word[0] == '+' ? SDL_KEYDOWN : SDL_KEYUP;
                 events.push_back(named.count(word) ? named.at(word)
                                                    : sdlEvent(type, std::stoi(word.substr(1))));
+                const std::size_t mod = word.find(':');
+                if (mod != std::string::npos) {
+                    events.back().key.keysym.mod =
+                        static_cast<SDLMod>(std::stoi(word.substr(mod + 1)));
+                }
             }
             scriptFrame(elapsed, events);
         }
@@ -125,7 +143,7 @@ const std::vector<std::string> kRun = {
     callEntry("SDL_EnableUNICODE", 1), callEntry("SDL_EnableKeyRepeat", 0, 0),
     callEntry("SDL_ShowCursor", SDL_DISABLE),
     callEntry("SDL_GL_SetAttribute", SDL_GL_DOUBLEBUFFER, 1),
-    callEntry("SDL_GL_SetAttribute", SDL_GL_SWAP_CONTROL, 1),
+    callEntry("SDL_GL_SetAttribute", SDL_GL_SWAP_CONTROL, 1), "chooseWindowScale",
     callEntry("SDL_SetVideoMode", 640, 580, 32, SDL_OPENGL),
     callEntry("glMatrixMode", GL_PROJECTION), "glLoadIdentity",
     callEntry("glOrtho", 0, 640, 0, 580, -5, 5),
@@ -133,7 +151,8 @@ const std::vector<std::string> kRun = {
     callEntry("glBlendFunc", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA),
     callEntry("glEnable", GL_CULL_FACE), "loadTextureSet",
     callEntry("glClearColor", 1.0f, 1.0f, 1.0f, 1.0f), callEntry("glClear", kClear),
-    "SDL_GL_SwapBuffers", callEntry("glClear", kClear), "setUpFrameKeeping", "compileStrokeFont",
+    "SDL_GL_SwapBuffers", callEntry("glClear", kClear), "setUpFrameKeeping",
+    "confirmWindowScaling", "compileStrokeFont",
     "newGame", "SDL_GetTicks", "SDL_PollEvent quit (script ran out)",
     callEntry("glDeleteLists", 900, 77), "releaseTextureSet", "releaseFrameKeeping"};
 // clang-format on
@@ -148,7 +167,7 @@ TEST(Startup, RunsInOrderOrReportsAWindowThatNeverOpened) {
         {0,              false, "x11",       nullptr,                    kRun.size()},  // plays
         {SDL_INIT_AUDIO, false, "x11",       nullptr,                    kRun.size()},  // silently
         {SDL_INIT_VIDEO, false, "x11",       sdlSays,                    1},
-        {0,              true,  "x11",       sdlSays,                    9},
+        {0,              true,  "x11",       sdlSays,                    10},
         // No display: SDL 2 falls back to drawing where nobody would see the game.
         {0,              false, "offscreen", "no display to show it on", 2},
         {0,              false, "dummy",     "no display to show it on", 2},

@@ -80,22 +80,41 @@ def x_tool(display, *args, check=True):
 
 
 @contextlib.contextmanager
-def xvfb():
-    """A private X server (room for a doubled window) on a free display it picks; yields ":N"."""
+def xvfb(screen="1600x1200", window_manager=False):
+    """A private X server with a `screen` of WIDTHxHEIGHT pixels (by default room for a
+    doubled window; the game sizes its window to it) on a free display it picks, with
+    openbox managing it if asked (full screen needs a window manager); yields ":N"."""
     read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1600x1200x24",
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen + "x24",
                                "-nolisten", "tcp", "-noreset"], pass_fds=[write_end],
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
+    manager = None
     try:
         with os.fdopen(read_end) as announce:
             number = announce.readline().strip()
         if not number:
             raise RuntimeError("Xvfb did not start")
-        yield ":" + number
+        display = ":" + number
+        if window_manager:
+            manager = subprocess.Popen(["openbox", "--sm-disable"], env=x_env(display),
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            wait_for_window_manager(display)
+        yield display
     finally:
-        server.terminate()
-        server.wait()
+        for process in filter(None, (manager, server)):
+            process.terminate()
+            process.wait()
+
+
+def wait_for_window_manager(display, timeout=START_TIMEOUT):
+    """Until a window manager says it runs (it names its check window on the root)."""
+    deadline = time.monotonic() + timeout
+    while "_NET_SUPPORTING_WM_CHECK(WINDOW)" not in x_tool(
+            display, "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False):
+        if time.monotonic() > deadline:
+            raise RuntimeError("no window manager on %s within %.0f s" % (display, timeout))
+        time.sleep(POLL_INTERVAL)
 
 
 @contextlib.contextmanager
@@ -202,15 +221,21 @@ def screenshot(game, save_as=None):
     return ppm("import", "-window", game.window, "-depth", "8", "ppm:-", env=x_env(game.display))
 
 
-def paused_screenshot(game, save_as=None):
-    """screenshot() with the program held still (SIGSTOP); its clock runs on, so
-    after SIGCONT the frame loop catches up the missed steps."""
+@contextlib.contextmanager
+def paused(game):
+    """The program held still (SIGSTOP); its clock runs on, so after SIGCONT the frame
+    loop catches up the missed steps."""
     game.process.send_signal(signal.SIGSTOP)
     try:
         time.sleep(0.03)  # for the X server to draw what the program had sent
-        return screenshot(game, save_as)
+        yield
     finally:
         game.process.send_signal(signal.SIGCONT)
+
+
+def paused_screenshot(game, save_as=None):
+    with paused(game):
+        return screenshot(game, save_as)
 
 
 def view_to_window(x0, y0, x1, y1):

@@ -35,6 +35,7 @@ extern "C" void __wrap__Z8stepGamev() {
 }
 
 void washScreen() {}
+void toggleFullScreen() {}
 void drawScene() {
     stepsPerFrame.push_back(frameSteps);
     frameSteps = 0;

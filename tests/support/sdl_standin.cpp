@@ -88,3 +88,21 @@ SDL_Surface* SDL_SetVideoMode(int width, int height, int bpp, Uint32 flags) {
     logCall(callEntry("SDL_SetVideoMode", width, height, bpp, flags));
     return sdlStandin.videoModeFails ? nullptr : &videoSurface; }
 // clang-format on
+
+// The window's size and full screen. A toggle is logged with whether it got the video surface.
+// clang-format off
+const SDL_version* SDL_Linked_Version() {
+    static SDL_version version;
+    version = {1, 2, sdlStandin.versionPatch};
+    return &version; }
+const SDL_VideoInfo* SDL_GetVideoInfo() {
+    static SDL_VideoInfo info;
+    info = {};
+    info.current_w = sdlStandin.desktopWidth;
+    info.current_h = sdlStandin.desktopHeight;
+    return &info; }
+SDL_Surface* SDL_GetVideoSurface()   { return &videoSurface; }
+int SDL_WM_ToggleFullScreen(SDL_Surface* surface) {
+    logCall(surface == &videoSurface ? "SDL_WM_ToggleFullScreen video" : "SDL_WM_ToggleFullScreen");
+    return 1; }
+// clang-format on

@@ -20,6 +20,9 @@ struct SdlStandin {
     std::string error;                // what SDL_GetError gives; SDL_SetError replaces it
     std::vector<std::string> log;     // every call, in order
     bool echo = false;                // every call is printed to stderr as well
+    int desktopWidth = 1920;          // SDL_GetVideoInfo's current size, as before any mode
+    int desktopHeight = 1080;
+    Uint8 versionPatch = 60;  // SDL_Linked_Version is 1.2.<this>: 50 and up, 1.2-on-SDL-2
 };
 
 extern SdlStandin sdlStandin;
