@@ -50,8 +50,8 @@ build_into() {
 
 # What the tests need beyond the build: GoogleTest, a headless X server and
 # the X tools the end-to-end tests drive it with, cairo for the picture
-# generator, valgrind, clang for the fuzzer, Google Benchmark, and the checkers
-# of the Debian package and the desktop files.
+# generator, valgrind, strace, clang for the fuzzer, Google Benchmark, and the
+# checkers of the Debian package and the desktop files.
 test_packages=(googletest libgtest-dev xvfb x11-utils xdotool imagemagick
-    libcairo2-dev valgrind clang libclang-rt-14-dev python3
+    libcairo2-dev valgrind strace clang libclang-rt-14-dev python3
     libbenchmark-dev lintian desktop-file-utils appstream dpkg-dev file)
