@@ -36,7 +36,8 @@ constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFFu;  // the largest length a 
 constexpr std::size_t kSignatureBytes = 8;
 constexpr std::size_t kChunkOverhead = 12;  // length, type, checksum
 constexpr std::uint32_t kHeaderLength = 13;
-constexpr int kSampleDepth = 8;  // SOIL reads 8-bit samples only
+constexpr int kSampleDepth = 8;  // the only depth SOIL's loader read, and all the game takes
+constexpr png_byte kOpaque = 255;
 // Deflate never needs much more room than its input: stored blocks add 5
 // bytes in 65535 and even fixed Huffman codes at most 9 bits a byte, so
 // compressed data beyond an eighth over the unpacked rows is not a picture.
@@ -80,7 +81,7 @@ struct PictureShape {
     bool indexed = false;  // samples are palette indexes
 };
 
-// The header must come first, describe a picture SOIL reads, and fit in
+// The header must come first, describe a picture the game takes, and fit in
 // `maxSize` a side. Its checksum is left to libpng.
 bool readHeader(const unsigned char* data, std::size_t size, int maxSize, PictureShape& shape) {
     if (size < kSignatureBytes + kChunkOverhead + kHeaderLength ||
@@ -164,8 +165,6 @@ struct Expansion {
     bool keyed = false;                // grey or RGB with one transparent colour:
     png_byte key[3] = {};              // that colour, a byte a channel
 };
-
-constexpr png_byte kOpaque = 255;
 
 // Reads the chunks before the image data. Every libpng error lands back here;
 // nothing in this frame needs unwinding, so a jump loses nothing.
