@@ -68,7 +68,8 @@ GLuint glGenLists(GLsizei count) {
     return first;
 }
 
-unsigned int SOIL_load_OGL_texture(const char*, int, unsigned int, unsigned int) {
+unsigned int SOIL_create_OGL_texture(const unsigned char*, int, int, int, unsigned int,
+                                     unsigned int) {
     return nextName++;
 }
 

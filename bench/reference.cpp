@@ -19,6 +19,7 @@
 #include <cstdlib>
 
 #include "render/frame_keeper.h"
+#include "render/picture_names.h"
 #include "render/stroke_font.h"
 
 namespace {
@@ -26,8 +27,7 @@ namespace {
 // clang-format off
 constexpr int     kWidth          = 640;
 constexpr int     kHeight         = 580;
-constexpr int     kPictures       = 46;
-constexpr int     kRewardPicture  = 42;    // the lowest band's reward
+constexpr int     kRewardPicture  = kTileFaceCount;  // the lowest band's reward
 constexpr float   kTile           = 100.0f;
 constexpr float   kReward         = 400.0f;
 constexpr int     kQueueTiles     = 7;
@@ -41,7 +41,7 @@ constexpr GLfloat kTileAlpha      = 0.05f;
 constexpr GLfloat kWashAlpha      = 0.01f;
 // clang-format on
 
-GLuint pictures[kPictures];
+GLuint pictures[kPictureCount];
 
 // A tremble of -5..5 pixels, as the game's.
 float shake() {
@@ -180,15 +180,10 @@ int main() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_CULL_FACE);
 
-    static const char* const kGroups[] = {"a", "b", "c", "d", "e", "f", "g", "wench"};
-    static const int kGroupSizes[] = {9, 9, 9, 3, 4, 4, 4, 4};
-    int loaded = 0;
-    for (int g = 0; g < 8; ++g) {
-        for (int n = 0; n < kGroupSizes[g]; ++n) {
-            char path[64];
-            std::snprintf(path, sizeof path, "dat/img/%s%d.png", kGroups[g], n);
-            pictures[loaded++] = SOIL_load_OGL_texture(path, SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID, 0);
-        }
+    for (int k = 0; k < kPictureCount; ++k) {
+        char path[64];
+        std::snprintf(path, sizeof path, "dat/img/%s.png", kPictureNames[k]);
+        pictures[k] = SOIL_load_OGL_texture(path, SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID, 0);
     }
 
     glClearColor(1.0f, 1.0f, 1.0f, 1.0f);
@@ -204,7 +199,7 @@ int main() {
     }
 
     glDeleteLists(fontListBase, kGlyphCount);
-    glDeleteTextures(kPictures, pictures);
+    glDeleteTextures(kPictureCount, pictures);
     releaseFrameKeeping();
     SDL_Quit();
     return EXIT_SUCCESS;

@@ -1,14 +1,17 @@
 """Runs the game against the reference program under Xvfb and Mesa's software
 GL, alternating them over several rounds, and reports the game's frame rate
-and start-up time as ratios to the reference's.
+and start-up time as ratios to the reference's. A third program, the game
+loading its pictures the old way (kessary_read_twice: each file checked, then
+read and decoded again by SOIL), runs in the same rounds as the baseline of
+reading each picture once.
 
-Both programs run with the frame-counting probe preloaded, and are handed the
-moment of their launch so that start-up is timed from the exec. The game is
-put into its busiest frame (a game over on a full board) by a fixed deal and
-presses in its first frame; the reference draws that frame's GL work with no
-game. Rounds alternate reference, game, reference, game, ... so that a change
-in the machine's load falls on both alike; ratios are taken within each round
-and their median reported.
+All run with the frame-counting probe preloaded, and are handed the moment of
+their launch so that start-up is timed from the exec. The game is put into its
+busiest frame (a game over on a full board) by a fixed deal and presses in its
+first frame; the reference draws that frame's GL work with no game. Rounds
+alternate reference, game, read twice, reference, ... so that a change in the
+machine's load falls on all alike; ratios are taken within each round and
+their median reported.
 
     python3 whole_program.py --build BUILD_DIR [--rounds N] [--seconds S]
 """
@@ -87,6 +90,7 @@ def main():
     programs = {
         "reference": os.path.join(build, "bench", "kessary_reference"),
         "game": os.path.join(build, "kessary"),
+        "read twice": os.path.join(build, "bench", "kessary_read_twice"),
     }
     seed, presses = full_board_deal(build)
     # The game paces itself with SDL_Delay where the swap does not wait, as under Xvfb;
@@ -103,7 +107,7 @@ def main():
                 # The reference takes the same presses; it ignores them.
                 result = run_once(build, program, display, args.seconds, probe_env)
                 runs[name].append(result)
-                print(f"round {round_number} {name:9}  {result['fps']:8.1f} fps  "
+                print(f"round {round_number} {name:10}  {result['fps']:8.1f} fps  "
                       f"start-up {result['startup_ms']:7.1f} ms  "
                       f"pictures {result['pictures_ms']:6.1f} ms  "
                       f"CPU per frame {result['frame_cpu_ms']:6.2f} ms", flush=True)
@@ -114,8 +118,9 @@ def main():
     def median(name, field):
         return statistics.median(run[field] for run in runs[name])
 
-    def round_ratios(field):
-        return [game[field] / ref[field] for game, ref in zip(runs["game"], runs["reference"])]
+    def ratio(field, over, under):
+        """The median of the ratios taken within each round."""
+        return statistics.median(a[field] / b[field] for a, b in zip(runs[over], runs[under]))
 
     print()
     print(f"machine: {platform.machine()}, {os.cpu_count()} cores, "
@@ -123,15 +128,17 @@ def main():
           f"{args.rounds} rounds of {args.seconds:g} s, game deal {seed} after {presses} presses")
     print("(CPU figures count every thread of the process, the GL's included, and are\n"
           " disturbed less by other load than the wall-clock ones)")
-    print(f"{'':22}{'reference':>12}{'game':>12}{'ratio':>10}")
+    print(f"{'':22}{'reference':>11}{'game':>9}{'read twice':>12}"
+          f"{'game/ref':>10}{'twice/ref':>11}{'game/twice':>12}")
     for field, label in (("fps", "frames per second"), ("startup_ms", "exec to first frame ms"),
                          ("pictures_ms", "picture loading ms"),
                          ("frame_cpu_ms", "CPU ms per frame"),
                          ("startup_cpu_ms", "CPU ms to first frame"),
                          ("pictures_cpu_ms", "CPU ms for pictures")):
-        ratio = statistics.median(round_ratios(field))
-        print(f"{label:22}{median('reference', field):12.2f}{median('game', field):12.2f}"
-              f"{ratio:10.3f}")
+        print(f"{label:22}{median('reference', field):11.2f}{median('game', field):9.2f}"
+              f"{median('read twice', field):12.2f}{ratio(field, 'game', 'reference'):10.3f}"
+              f"{ratio(field, 'read twice', 'reference'):11.3f}"
+              f"{ratio(field, 'game', 'read twice'):12.3f}")
     return 0
 
 

@@ -54,10 +54,11 @@ build_into() {
 # What the tests need beyond the build: GoogleTest, a headless X server, a
 # window manager for it (full screen needs one), the X tools the end-to-end
 # tests drive it with and ImageMagick for its screenshots, cairo for the picture
-# generator, valgrind, clang and its sanitizer runtime for the fuzzer, Python 3
-# for the harness, Google Benchmark, and what makes and checks the Debian
-# package (dpkg-dev and file for its dependency list, lintian, devscripts'
-# hardening-check, git for the clones it is rebuilt from) and its desktop files.
+# generator, valgrind, strace (one open per picture), clang and its sanitizer
+# runtime for the fuzzer, Python 3 for the harness, Google Benchmark, and what
+# makes and checks the Debian package (dpkg-dev and file for its dependency
+# list, lintian, devscripts' hardening-check, git for the clones it is rebuilt
+# from) and its desktop files.
 test_packages=(googletest libgtest-dev xvfb openbox x11-utils xdotool imagemagick
-    libcairo2-dev valgrind clang libclang-rt-14-dev python3
+    libcairo2-dev valgrind strace clang libclang-rt-14-dev python3
     libbenchmark-dev dpkg-dev file lintian devscripts git desktop-file-utils appstream)

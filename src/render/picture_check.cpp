@@ -1,14 +1,20 @@
-// Vetting a picture file before SOIL's decoder sees it.
+// Reading a picture file into the pixels of its texture, trusting nothing in it.
 //
-// SOIL picks its decoder from a file's first bytes and trusts every length and
-// size it reads, so a damaged or hostile file in dat/img/ could crash the game,
-// hang it or eat the machine's memory. Only files that libpng, the reference
-// decoder, reads completely and without complaint are handed on, and only the
-// kind of PNG that SOIL's own decoder reads correctly: 8 bits per sample, not
-// interlaced. The file is opened without blocking and must be a regular file
-// of bounded size; it is read into memory once, its chunk layout walked by hand
-// (lengths checked against the file, compressed data checked against what the
-// picture can need), and then every row decoded, one row of memory at a time.
+// A damaged or hostile file in dat/img/ must not crash the game, hang it or
+// eat the machine's memory, so only a file that libpng, the reference decoder,
+// reads completely and without complaint becomes pixels, and only the kind of
+// PNG the game takes: 8 bits per sample, not interlaced. The file is opened
+// without blocking and must be a regular file of bounded size; it is read into
+// memory once, its chunk layout walked by hand (lengths checked against the
+// file, compressed data checked against what the picture can need), and then
+// every row decoded straight into the picture. The bytes that were checked are
+// the bytes that become the texture: nothing opens the file a second time.
+//
+// The pixels come out as SOIL's own loader lays out a file's: grey, grey and
+// alpha, RGB or RGBA as stored; a palette expanded to RGB, or to RGBA when the
+// picture carries alpha; a grey or RGB picture with a transparent colour given
+// an alpha channel. (For that last kind SOIL's loader gives the same bytes but
+// reports one channel too few, so its texture came out garbled.)
 #include "picture_check.h"
 
 #include <fcntl.h>
@@ -30,7 +36,8 @@ constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFFu;  // the largest length a 
 constexpr std::size_t kSignatureBytes = 8;
 constexpr std::size_t kChunkOverhead = 12;  // length, type, checksum
 constexpr std::uint32_t kHeaderLength = 13;
-constexpr int kSampleDepth = 8;  // SOIL reads 8-bit samples only
+constexpr int kSampleDepth = 8;  // the only depth SOIL's loader read, and all the game takes
+constexpr png_byte kOpaque = 255;
 // Deflate never needs much more room than its input: stored blocks add 5
 // bytes in 65535 and even fixed Huffman codes at most 9 bits a byte, so
 // compressed data beyond an eighth over the unpacked rows is not a picture.
@@ -74,7 +81,7 @@ struct PictureShape {
     bool indexed = false;  // samples are palette indexes
 };
 
-// The header must come first, describe a picture SOIL reads, and fit in
+// The header must come first, describe a picture the game takes, and fit in
 // `maxSize` a side. Its checksum is left to libpng.
 bool readHeader(const unsigned char* data, std::size_t size, int maxSize, PictureShape& shape) {
     if (size < kSignatureBytes + kChunkOverhead + kHeaderLength ||
@@ -149,35 +156,109 @@ void readBytes(png_structp png, png_bytep out, png_size_t count) {
 }
 void ignoreWarning(png_structp, png_const_charp) {}
 
-// True when every sample of a palette picture's row names an entry of its
-// palette (libpng lets a stray index through; SOIL would read junk for it).
-bool indexesInPalette(png_structp png, png_infop info, const PictureShape& shape,
-                      png_const_bytep row) {
-    png_colorp palette = nullptr;
-    int entries = 0;
-    if (!shape.indexed) {
-        return true;
-    }
-    png_get_PLTE(png, info, &palette, &entries);
-    return std::all_of(row, row + shape.width,
-                       [entries](png_byte index) { return index < entries; });
-}
+// How stored samples become texture pixels beyond a plain copy.
+struct Expansion {
+    png_colorp palette = nullptr;      // palette pictures: its colours
+    int paletteSize = 0;               // an index from here on names no colour
+    png_bytep paletteAlpha = nullptr;  // alpha of the first paletteAlphaSize entries, if any;
+    int paletteAlphaSize = 0;          // the others are opaque
+    bool keyed = false;                // grey or RGB with one transparent colour:
+    png_byte key[3] = {};              // that colour, a byte a channel
+};
 
-// Decodes every row into `row` and reads on to the end marker. Every libpng
-// error lands back here; nothing in this frame needs unwinding, and what was
-// set before the jump is only read through `png`, so a jump loses nothing.
-bool decodeAllRows(png_structp png, png_infop info, const PictureShape& shape, png_bytep row) {
+// Reads the chunks before the image data. Every libpng error lands back here;
+// nothing in this frame needs unwinding, so a jump loses nothing.
+bool readInfo(png_structp png, png_infop info) {
     if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
     png_read_info(png, info);
+    return true;
+}
+
+// The texture's channels for what the chunks before the image data say, and
+// how to get there; 0 for a picture that is refused.
+int textureChannels(png_structp png, png_infop info, const PictureShape& shape,
+                    Expansion& expansion) {
     if (png_get_rowbytes(png, info) != std::size_t{shape.width} * shape.channels) {
+        return 0;
+    }
+    const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    png_color_16p colour = nullptr;
+    if (transparency) {
+        png_get_tRNS(png, info, &expansion.paletteAlpha, &expansion.paletteAlphaSize, &colour);
+    }
+    if (shape.indexed) {
+        png_get_PLTE(png, info, &expansion.palette, &expansion.paletteSize);
+        return transparency ? 4 : 3;
+    }
+    if (!transparency) {
+        return shape.channels;
+    }
+    // An 8-bit picture's transparent colour is stored in 16-bit samples. One
+    // that no pixel can have is refused: SOIL's loader cut it to 8 bits.
+    const png_uint_16 samples[] = {colour->gray, colour->red, colour->green, colour->blue};
+    const png_uint_16* first = shape.channels == 1 ? samples : samples + 1;
+    for (int c = 0; c < shape.channels; ++c) {
+        if (first[c] > kOpaque) {
+            return 0;
+        }
+        expansion.key[c] = static_cast<png_byte>(first[c]);
+    }
+    expansion.keyed = true;
+    return shape.channels + 1;
+}
+
+// Palette indexes become RGB, or RGBA when `channels` is 4; false for an index
+// past the palette (libpng lets one through, and SOIL's loader read junk).
+bool expandPalette(png_const_bytep row, std::uint32_t width, const Expansion& expansion,
+                   int channels, png_bytep out) {
+    for (std::uint32_t x = 0; x < width; ++x, out += channels) {
+        const int index = row[x];
+        if (index >= expansion.paletteSize) {
+            return false;
+        }
+        const png_color& colour = expansion.palette[index];
+        out[0] = colour.red;
+        out[1] = colour.green;
+        out[2] = colour.blue;
+        if (channels == 4) {
+            out[3] = index < expansion.paletteAlphaSize ? expansion.paletteAlpha[index] : kOpaque;
+        }
+    }
+    return true;
+}
+
+// Each grey or RGB pixel gains alpha: none where it is the transparent colour.
+void addKeyAlpha(png_const_bytep row, std::uint32_t width, int stored, const png_byte* key,
+                 png_bytep out) {
+    for (std::uint32_t x = 0; x < width; ++x, row += stored, out += stored + 1) {
+        std::memcpy(out, row, stored);
+        out[stored] = std::equal(row, row + stored, key) ? 0 : kOpaque;
+    }
+}
+
+// Decodes every row into `pixels`, straight or through `row` where the samples
+// need expanding, then reads on to the end marker. As in readInfo, a libpng
+// error lands back here with nothing to unwind.
+bool readRows(png_structp png, png_infop info, const PictureShape& shape,
+              const Expansion& expansion, int channels, png_bytep pixels, png_bytep row) {
+    if (setjmp(png_jmpbuf(png)) != 0) {
         return false;
     }
+    const std::size_t stride = std::size_t{shape.width} * channels;
     for (std::uint32_t y = 0; y < shape.height; ++y) {
-        png_read_row(png, row, nullptr);
-        if (!indexesInPalette(png, info, shape, row)) {
-            return false;
+        png_bytep out = pixels + stride * y;
+        if (shape.indexed) {
+            png_read_row(png, row, nullptr);
+            if (!expandPalette(row, shape.width, expansion, channels, out)) {
+                return false;
+            }
+        } else if (expansion.keyed) {
+            png_read_row(png, row, nullptr);
+            addKeyAlpha(row, shape.width, shape.channels, expansion.key, out);
+        } else {
+            png_read_row(png, out, nullptr);
         }
     }
     png_read_end(png, info);
@@ -187,7 +268,7 @@ bool decodeAllRows(png_structp png, png_infop info, const PictureShape& shape, p
 // Hands the bytes to libpng with every check on: checksums of all chunks,
 // benign errors as errors, the size limit repeated, ancillary data bounded.
 bool decodesCleanly(const unsigned char* data, std::size_t size, int maxSize,
-                    const PictureShape& shape) {
+                    const PictureShape& shape, Picture& picture) {
     png_structp png =
         png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, failDecode, ignoreWarning);
     if (png == nullptr) {
@@ -204,8 +285,18 @@ bool decodesCleanly(const unsigned char* data, std::size_t size, int maxSize,
                             static_cast<png_uint_32>(maxSize));
         png_set_chunk_malloc_max(png, kMaxAncillaryBytes);
         png_set_chunk_cache_max(png, kMaxAncillaryChunks);
-        std::vector<png_byte> row(std::size_t{shape.width} * shape.channels);
-        clean = decodeAllRows(png, info, shape, row.data());
+        Expansion expansion;
+        const int channels = readInfo(png, info) ? textureChannels(png, info, shape, expansion) : 0;
+        if (channels != 0) {
+            picture.width = static_cast<int>(shape.width);
+            picture.height = static_cast<int>(shape.height);
+            picture.channels = channels;
+            picture.pixels.resize(std::size_t{shape.width} * shape.height * channels);
+            std::vector<png_byte> row(channels != shape.channels ? picture.width * shape.channels
+                                                                 : 0);
+            clean =
+                readRows(png, info, shape, expansion, channels, picture.pixels.data(), row.data());
+        }
     }
     png_destroy_read_struct(&png, info != nullptr ? &info : nullptr, nullptr);
     return clean;
@@ -243,14 +334,14 @@ bool readSmallFile(const char* path, std::vector<unsigned char>& bytes) {
 
 }  // namespace
 
-bool pictureBytesAreSafe(const unsigned char* data, std::size_t size, int maxSize) {
+bool decodePicture(const unsigned char* data, std::size_t size, int maxSize, Picture& picture) {
     PictureShape shape;
     return readHeader(data, size, maxSize, shape) && chunksAreSound(data, size, shape) &&
-           decodesCleanly(data, size, maxSize, shape);
+           decodesCleanly(data, size, maxSize, shape, picture);
 }
 
-bool pictureIsSafe(const char* path, int maxSize) {
+bool readPicture(const char* path, int maxSize, Picture& picture) {
     std::vector<unsigned char> bytes;
     return path != nullptr && readSmallFile(path, bytes) &&
-           pictureBytesAreSafe(bytes.data(), bytes.size(), maxSize);
+           decodePicture(bytes.data(), bytes.size(), maxSize, picture);
 }

@@ -3,8 +3,10 @@
 //
 // A picture that is missing, damaged or too large leaves texture id 0 in its
 // entry and the game runs on with a blank quad there: the set always has one
-// entry per name, so tile code c stays entry c - 1 whatever failed. Every file
-// is vetted before the image decoder sees it.
+// entry per name, so tile code c stays entry c - 1 whatever failed. Each file
+// is read and decoded once, by the picture check, and the pixels that passed
+// it are what SOIL makes the texture of, with the parameters its own loader
+// would give the file: the picture's own channels, no flags, so no flip.
 #include "texture_set.h"
 
 #include <SOIL.h>
@@ -15,19 +17,7 @@
 #include "picture_check.h"
 #include "stroke_font.h"
 
-// clang-format off
-const char* const textureNames[kTextureCount + 1] = {
-    "a0",     "a1",     "a2",     "a3",     "a4",     "a5",     "a6",     "a7",     "a8",  // tile codes  1..9
-    "b0",     "b1",     "b2",     "b3",     "b4",     "b5",     "b6",     "b7",     "b8",  // tile codes 10..18
-    "c0",     "c1",     "c2",     "c3",     "c4",     "c5",     "c6",     "c7",     "c8",  // tile codes 19..27
-    "d0",     "d1",     "d2",                                                              // tile codes 28..30
-    "e0",     "e1",     "e2",     "e3",                                                    // tile codes 31..34
-    "f0",     "f1",     "f2",     "f3",                                                    // tile codes 35..38
-    "g0",     "g1",     "g2",     "g3",                                                    // tile codes 39..42
-    "wench0", "wench1", "wench2", "wench3",                                                // rewards, lowest score band first
-    "",                                                                                    // end of the table
-};
-// clang-format on
+const char* const textureNames[kTextureCount + 1] = {KESSARY_PICTURE_NAMES, ""};
 
 std::vector<std::unique_ptr<TextureEntry>> textureSet;
 
@@ -47,12 +37,15 @@ GLint largestPicture() {
 
 void loadTextureSet() {
     const GLint maxSize = largestPicture();
+    Picture picture;
     for (int k = 0; textureNames[k][0] != '\0'; ++k) {
         auto entry = std::make_unique<TextureEntry>();
         entry->id = 0;
         std::snprintf(textBuffer, sizeof textBuffer, kPicturePath, textureNames[k]);
-        if (pictureIsSafe(textBuffer, maxSize)) {
-            entry->id = SOIL_load_OGL_texture(textBuffer, SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID, 0);
+        if (readPicture(textBuffer, maxSize, picture)) {
+            entry->id =
+                SOIL_create_OGL_texture(picture.pixels.data(), picture.width, picture.height,
+                                        picture.channels, SOIL_CREATE_NEW_ID, 0);
         }
         textureSet.push_back(std::move(entry));
     }

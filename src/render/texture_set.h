@@ -6,8 +6,10 @@
 #include <memory>
 #include <vector>
 
-constexpr int kTextureCount = 46;
-constexpr int kFirstRewardTexture = 42;  // wench0; wench3 is entry 45
+#include "picture_names.h"
+
+constexpr int kTextureCount = kPictureCount;
+constexpr int kFirstRewardTexture = kTileFaceCount;  // wench0; wench3 is entry 45
 
 // The picture names in load order, ended by "".
 extern const char* const textureNames[kTextureCount + 1];

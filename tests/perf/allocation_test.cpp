@@ -1,6 +1,7 @@
-// After start-up, playing and drawing must not touch the heap. Every allocation
-// of this binary goes through the counting malloc below, operator new's too;
-// the drawing runs against a GL that does nothing.
+// After start-up, frames, update steps and drops must not touch the heap, and a
+// new deal only to make the deck's 42 list nodes. Every allocation of this
+// binary goes through the counting malloc below, operator new's too; the
+// drawing runs against a GL that does nothing.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -32,8 +33,9 @@ void* aligned_alloc(std::size_t a, std::size_t n) { ++allocations; return __libc
 namespace {
 
 // After start-up a frame, 100 steps and a drop allocate nothing; nor does the
-// rest of the game (42 drops end any), drawn to its game-over picture.
-TEST(NoAllocation, PlayAndDrawAfterStartUp) {
+// rest of the game (42 drops end any), drawn to its game-over picture. The next
+// deal allocates the deck's nodes and nothing else.
+TEST(NoAllocation, PlayAndDrawAfterStartUpAndADealOnlyItsDeck) {
     std::size_t before = allocations;
     static std::vector<int> grown(100);  // kept, so the allocation cannot be left out
     ASSERT_EQ(allocations, before + 1) << "the counting malloc is not in use";
@@ -55,6 +57,9 @@ TEST(NoAllocation, PlayAndDrawAfterStartUp) {
     }
     EXPECT_TRUE(gameState.gameOver);
     EXPECT_EQ(allocations - before, 0u) << "the rest of the game";
+    before = allocations;
+    dealNewGame(424243);
+    EXPECT_EQ(allocations - before, std::size_t{kTileKinds}) << "a new deal";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // kept frame for hand-built states, and golden digests, under golden/, of
 // replayed games' frames and of text. Entry k of the test texture set holds
 // texture 1000 + k, so a quad's texture says which picture it shows.
+#include <SOIL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,19 +15,38 @@
 #include "gl_recorder.h"
 #include "play_script.h"
 #include "render/frame_keeper.h"
+#include "render/picture_check.h"
 #include "render/scene.h"
 #include "render/stroke_font.h"
 #include "render/texture_set.h"
 
-// The picture vetting stand-in: records each call and refuses the paths a test names.
+// The picture reading stand-in: records each call, refuses the paths a test names and
+// makes up a picture of its own for each of the others (standInPicture).
 struct {
     std::vector<std::pair<std::string, int>> calls;  // path and largest side
     std::vector<std::string> refused;
 } pictureCheck;
 
-bool pictureIsSafe(const char* path, int maxSize) {
+RecordedPicture standInPicture(std::size_t call) {
+    const int width = static_cast<int>(call) + 1, height = 2, channels = call % 4 + 1;
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * channels);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        pixels[i] = static_cast<unsigned char>(call * 7 + i);
+    }
+    return {width, height, channels, pixels};
+}
+
+bool readPicture(const char* path, int maxSize, Picture& picture) {
     pictureCheck.calls.emplace_back(path, maxSize);
-    return std::count(pictureCheck.refused.begin(), pictureCheck.refused.end(), path) == 0;
+    if (std::count(pictureCheck.refused.begin(), pictureCheck.refused.end(), path) != 0) {
+        return false;
+    }
+    RecordedPicture made = standInPicture(pictureCheck.calls.size() - 1);
+    picture.width = made.width;
+    picture.height = made.height;
+    picture.channels = made.channels;
+    picture.pixels = made.pixels;
+    return true;
 }
 
 namespace {
@@ -67,32 +87,40 @@ std::vector<RecordedPrimitive> texturedQuads() {
 }
 
 TEST(TextureSet, LoadsInOrderLeavesZeroWhereAPictureFailsAndReleasesEveryId) {
-    std::vector<std::string> paths;  // the tile faces a0..g3, then the rewards
-    std::istringstream names(
-        "a0 a1 a2 a3 a4 a5 a6 a7 a8 b0 b1 b2 b3 b4 b5 b6 b7 b8 c0 c1 c2 c3 c4 c5 "
-        "c6 c7 c8 d0 d1 d2 e0 e1 e2 e3 f0 f1 f2 f3 g0 g1 g2 g3 wench0 wench1 "
-        "wench2 wench3");
-    for (std::string name; names >> name;) {
-        paths.push_back("dat/img/" + name + ".png");
+    std::vector<std::string> paths;
+    for (const char* name : kPictureNames) {
+        paths.push_back("dat/img/" + std::string(name) + ".png");
     }
+    // The drawing's indexes: tile code c is entry c - 1, the rewards from 42 on.
+    EXPECT_EQ(paths.size(), 46u);
+    EXPECT_EQ(paths[0], "dat/img/a0.png");
+    EXPECT_EQ(paths[41], "dat/img/g3.png");
+    EXPECT_EQ(paths[42], "dat/img/wench0.png");
+    EXPECT_EQ(paths[45], "dat/img/wench3.png");
     for (const auto& [glLimit, vettingLimit] : {std::pair{16384, 4096}, std::pair{2048, 2048}}) {
         SCOPED_TRACE("GL limit " + std::to_string(glLimit));
         resetDrawing();
         textureSet.clear();
         glRecorder.maxTextureSize = glLimit;
-        glRecorder.missingPictures.insert(paths[22]);  // SOIL fails on c4
-        pictureCheck.refused.push_back(paths[43]);     // wench1 never reaches SOIL
+        glRecorder.failedTextures.insert(22);       // SOIL fails on c4
+        pictureCheck.refused.push_back(paths[43]);  // wench1 never reaches SOIL
         loadTextureSet();
-        std::vector<std::string> loaded = paths;
-        loaded.erase(loaded.begin() + 43);
-        EXPECT_EQ(glRecorder.soilPaths, loaded);
-        EXPECT_EQ(recordedCalls("SOIL_load_OGL_texture").at(0).args,  // auto, new name, no flags
-                  (std::vector<double>{0, 0, 0}));
         ASSERT_TRUE(pictureCheck.calls.size() == paths.size() && textureSet.size() == paths.size());
+        std::vector<RecordedPicture> read;  // what SOIL must have been given, in order
+        for (std::size_t k = 0; k < paths.size(); ++k) {
+            EXPECT_EQ(pictureCheck.calls[k], std::pair(paths[k], vettingLimit));
+            if (k != 43) {
+                read.push_back(standInPicture(k));
+            }
+        }
+        EXPECT_TRUE(glRecorder.soilPictures == read);
+        for (const RecordedCall& call : recordedCalls("SOIL_create_OGL_texture")) {
+            EXPECT_EQ(call.args.at(3), static_cast<double>(SOIL_CREATE_NEW_ID));
+            EXPECT_EQ(call.args.at(4), 0);  // no flags: no flip, no mipmaps, clamped
+        }
         std::vector<GLuint> ids;
         GLuint next = 1;  // the stand-in names textures 1, 2, ... as they load
         for (std::size_t k = 0; k < paths.size(); ++k) {
-            EXPECT_EQ(pictureCheck.calls[k], std::pair(paths[k], vettingLimit));
             ids.push_back(textureSet[k]->id);
             EXPECT_EQ(ids.back(), k == 22 || k == 43 ? 0 : next++) << paths[k];
         }

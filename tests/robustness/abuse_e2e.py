@@ -2,8 +2,10 @@
 """The real program under abuse on a headless X server, in a private copy of
 dat/: with bad pictures it plays and leaves by every way out with status 0 after
 the whole shutdown (traced by KESSARY_TRACE_LIBRARY), losing only those pictures;
-it writes nothing; 10 s of play under valgrind leak nothing of ours."""
+it writes nothing; it opens each picture once (strace); 10 s of play under
+valgrind leak nothing of ours."""
 
+import collections
 import contextlib
 import ctypes
 import os
@@ -123,6 +125,23 @@ class ReadOnly(unittest.TestCase):
                 kh.press(game, *["space"] * 45, "Escape")  # to the end of a game and on
                 self.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
             self.assertEqual(subprocess.check_output(find), before)
+
+
+class PicturesReadOnce(unittest.TestCase):
+    def test_opens_each_picture_exactly_once(self):
+        # Every attempt counts, failed ones too, from any thread or child.
+        strace = ("strace", "-f", "-qq", "-e", "trace=open,openat,openat2,creat")
+        if subprocess.run([*strace, "true"], capture_output=True).returncode != 0:
+            self.skipTest("strace cannot trace processes here")
+        with kh.xvfb() as display, game_copy() as work:
+            log = os.path.join(work, "strace.log")
+            with running(display, work, (*strace, "-o", log)) as game:
+                kh.wait_for_play(game)
+                kh.press(game, "Escape")
+                self.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
+            with open(log) as trace:
+                opened = collections.Counter(re.findall(r'"dat/img/([^"]*)"', trace.read()))
+            self.assertEqual(opened, collections.Counter(PICTURES))
 
 
 class Valgrind(unittest.TestCase):

@@ -1,12 +1,15 @@
-// libFuzzer target: bytes through the picture check and, if they pass, SOIL's
-// decoder. A crash, hang or huge allocation is a finding, as is a passed picture
-// SOIL cannot read. Most random changes break a chunk checksum, which the check
-// refuses, so the mutator mends most mutants' checksums to reach deeper.
+// libFuzzer target: bytes through the picture check, whose libpng decode makes
+// the texture's pixels. A crash, hang or huge allocation is a finding, as is a
+// passed picture whose pixels are not all there or differ from what SOIL's own
+// loader decodes from the same bytes. Most random changes break a chunk
+// checksum, which the check refuses, so the mutator mends most mutants'
+// checksums to reach deeper.
 #include <SOIL.h>
 #include <zlib.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "render/picture_check.h"
 
@@ -40,14 +43,23 @@ extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t s
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (pictureBytesAreSafe(data, size, 4096)) {  // the game's own limit
-        int width = 0, height = 0, channels = 0;
-        unsigned char* pixels = SOIL_load_image_from_memory(data, static_cast<int>(size), &width,
-                                                            &height, &channels, SOIL_LOAD_AUTO);
-        if (pixels == nullptr) {
-            __builtin_trap();
-        }
-        SOIL_free_image_data(pixels);
+    static Picture picture;                           // one for all, as at start-up
+    if (!decodePicture(data, size, 4096, picture)) {  // the game's own limit
+        return 0;
     }
+    const std::size_t bytes = std::size_t(picture.width) * picture.height * picture.channels;
+    if (picture.channels < 1 || picture.channels > 4 || picture.pixels.size() != bytes) {
+        __builtin_trap();
+    }
+    int width = 0, height = 0, channels = 0;
+    unsigned char* pixels = SOIL_load_image_from_memory(data, static_cast<int>(size), &width,
+                                                        &height, &channels, SOIL_LOAD_AUTO);
+    // The loader reports a channel too few for a transparent colour it turns into alpha.
+    const bool sameLayout = channels == picture.channels || channels + 1 == picture.channels;
+    if (pixels == nullptr || width != picture.width || height != picture.height || !sameLayout ||
+        std::memcmp(pixels, picture.pixels.data(), bytes) != 0) {
+        __builtin_trap();
+    }
+    SOIL_free_image_data(pixels);
     return 0;
 }

@@ -36,6 +36,13 @@ def png(width, height, colour=RGB, depth=8, interlace=0, extra=b"", split=None, 
             + b"".join(chunk(b"IDAT", part) for part in parts) + END)
 
 
+def filtered(width, height, channels):
+    """Compressed rows that use each of the five row filters in turn."""
+    return zlib.compress(b"".join(bytes([y % 5]) + bytes((x * 31 + y * 17) & 0xFF
+                                                         for x in range(width * channels))
+                                  for y in range(height)))
+
+
 def zeros(mebibytes):  # zlib data inflating to that many MiB of zeros
     packer = zlib.compressobj(9)
     return b"".join(packer.compress(bytes(1 << 20)) for _ in range(mebibytes)) + packer.flush()
@@ -70,6 +77,8 @@ def bad_pictures():
         "zip-bomb.png": png(16, 16, data=zeros(64)),
         "wild-palette-index.png": png(4, 4, PALETTE, palette=bytes(24),  # index 200 of 8 entries
                                       data=zlib.compress(b"\0\1\2\3\xc8" * 4)),
+        # A transparent grey of 256, which no 8-bit pixel can be (SOIL's loader made it 0).
+        "key-beyond-8-bits.png": png(16, 16, GREY, extra=chunk(b"tRNS", b"\1\0")),
         # A TGA header of a 65535 x 65535 true-colour image, then nothing.
         "tga-like.png": b"\0\0\2" + bytes(9) + b"\xff\xff\xff\xff\x20\x08" + bytes(9),
         "bmp-like.png": (b"BM" + struct.pack("<IHHI", 70, 0, 0, 54)
@@ -95,6 +104,10 @@ def good_pictures():
         "grey-alpha.png": png(16, 16, GREY_ALPHA),
         "palette.png": png(16, 16, PALETTE),
         "palette-alpha.png": png(16, 16, PALETTE, extra=chunk(b"tRNS", bytes(range(0, 256, 4)))),
+        # One transparent colour: the grey one is the first row's fourth pixel, the RGB its first.
+        "grey-key.png": png(16, 16, GREY, extra=chunk(b"tRNS", b"\0\x15")),
+        "rgb-key.png": png(16, 16, extra=chunk(b"tRNS", b"\0\0\0\7\0\x0e")),
+        "filtered.png": png(16, 10, RGBA, data=filtered(16, 10, 4)),
         "many-chunks.png": png(32, 24, extra=text, split=37),  # data in chunks of 37 bytes
         "widest.png": png(4096, 1, GREY),
         "tallest.png": png(1, 4096, RGBA),

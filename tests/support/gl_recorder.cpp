@@ -123,12 +123,14 @@ void glDeleteTextures(GLsizei n, const GLuint* textures) {
 }
 // clang-format on
 
-unsigned int SOIL_load_OGL_texture(const char* filename, int force_channels,
-                                   unsigned int reuse_texture_ID, unsigned int flags) {
-    logged("SOIL_load_OGL_texture", force_channels, reuse_texture_ID, flags);
-    r.soilPaths.push_back(filename);
+unsigned int SOIL_create_OGL_texture(const unsigned char* const data, int width, int height,
+                                     int channels, unsigned int reuse_texture_ID,
+                                     unsigned int flags) {
+    logged("SOIL_create_OGL_texture", width, height, channels, reuse_texture_ID, flags);
+    const auto bytes = static_cast<std::size_t>(width) * height * channels;
+    r.soilPictures.push_back({width, height, channels, {data, data + bytes}});
     GLuint texture = 0;
-    if (r.missingPictures.count(filename) == 0) {
+    if (r.failedTextures.count(r.soilPictures.size() - 1) == 0) {
         glGenTextures(1, &texture);  // like SOIL: a new name, left bound
         glBindTexture(GL_TEXTURE_2D, texture);
     }

@@ -1,6 +1,6 @@
-// A recording stand-in for the GL 1.1 entry points the drawing calls, SOIL's loader and rand()
-// (taken over with the linker's --wrap): it logs every call in order, plays display lists back
-// as GL would, and keeps every line, triangle and quad in window pixels (the modelview only
+// A recording stand-in for the GL 1.1 entry points the drawing calls, SOIL's texture creation
+// and rand() (taken over with the linker's --wrap): it logs every call in order, plays display
+// lists back as GL would, and keeps every line, triangle and quad in window pixels (the modelview only
 // translates and scales) with the state it was drawn in.
 #pragma once
 
@@ -37,19 +37,29 @@ struct RecordedPrimitive {
     bool culled;  // GL_CULL_FACE is on and it runs clockwise in window pixels
 };
 
+// The pixels SOIL was given to make one texture of, copied as it would read them.
+struct RecordedPicture {
+    int width, height, channels;
+    std::vector<unsigned char> pixels;  // width * height * channels bytes
+    bool operator==(const RecordedPicture& other) const {
+        return width == other.width && height == other.height && channels == other.channels &&
+               pixels == other.pixels;
+    }
+};
+
 struct RecordedMatrix {  // the modelview: window x = sx * x + tx, and likewise for y
     double sx = 1.0, sy = 1.0, tx = 0.0, ty = 0.0;
 };
 
 struct GlRecorder {
     // What the stand-in answers; tests set these after `glRecorder = {}`.
-    GLint framebufferBinding = 0;           // GL_FRAMEBUFFER_BINDING; < 0: an unknown query
-    GLint maxTextureSize = 8192;            // GL_MAX_TEXTURE_SIZE
-    std::set<std::string> missingPictures;  // SOIL returns 0 for these paths
+    GLint framebufferBinding = 0;          // GL_FRAMEBUFFER_BINDING; < 0: an unknown query
+    GLint maxTextureSize = 8192;           // GL_MAX_TEXTURE_SIZE
+    std::set<std::size_t> failedTextures;  // SOIL returns 0 for these creations, from 0 on
     // What was done, in order, and the state now.
     std::vector<RecordedCall> calls;  // list playback included
     std::vector<RecordedPrimitive> primitives;
-    std::vector<std::string> soilPaths;
+    std::vector<RecordedPicture> soilPictures;  // every creation, failed ones too
     std::vector<GLuint> deletedTextures;
     std::vector<RecordedMatrix> modelview{RecordedMatrix{}};  // back() is current
     std::array<float, 4> colour{1.0f, 1.0f, 1.0f, 1.0f};

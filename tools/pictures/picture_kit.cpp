@@ -7,14 +7,6 @@
 #include <cmath>
 #include <vector>
 
-const char* const kPictureNames[kPictureCount] = {
-    "a0",     "a1",     "a2",     "a3",    "a4", "a5", "a6", "a7", "a8",  //
-    "b0",     "b1",     "b2",     "b3",    "b4", "b5", "b6", "b7", "b8",  //
-    "c0",     "c1",     "c2",     "c3",    "c4", "c5", "c6", "c7", "c8",  //
-    "d0",     "d1",     "d2",     "e0",    "e1", "e2", "e3",              //
-    "f0",     "f1",     "f2",     "f3",    "g0", "g1", "g2", "g3",        //
-    "wench0", "wench1", "wench2", "wench3"};
-
 namespace {
 
 constexpr double kGlyphGap = 0.2;  // space between glyph boxes, in glyph heights

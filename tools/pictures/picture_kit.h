@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "render/picture_names.h"  // the game's own list: kPictureNames
+
 constexpr double kPi = 3.14159265358979323846;
 
 inline double radians(double degrees) {
@@ -17,11 +19,6 @@ inline double radians(double degrees) {
 struct Rgb {
     double r, g, b;
 };
-
-// The picture names in the game's load order; the first 42 are tile faces.
-constexpr int kPictureCount = 46;
-constexpr int kTileFaceCount = 42;
-extern const char* const kPictureNames[kPictureCount];
 
 constexpr int kTileSize = 128;    // tile faces are square powers of two, shown at 100 x 100
 constexpr int kRewardSize = 512;  // reward pictures, shown at 400 x 400
