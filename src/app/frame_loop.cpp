@@ -15,10 +15,10 @@
 #include <cstdint>
 
 #include "app/frame_pacer.h"
+#include "app/window_mode.h"
 #include "game/controls.h"
 #include "game/game_state.h"
 #include "render/scene.h"
-#include "window_mode.h"
 
 namespace {
 
