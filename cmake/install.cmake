@@ -8,7 +8,7 @@
 # DESTDIR or unpacked package works.
 set(KESSARY_DATA_DIR share/games/kessary)
 set(KESSARY_PROGRAM_DIR lib/games/kessary)
-set(KESSARY_APP_ID org.kessary.Kessary)
+set(KESSARY_APP_ID org.kessary.kessary)
 
 # Folders the install creates get these, as files do already (mkdir still
 # applies the umask: scripts/package sets Debian's).
