@@ -24,7 +24,7 @@ REPO_ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO_ROOT, "tests", "e2e"))
 import kessary_harness as kh  # noqa: E402
 
-SETTLE_SECONDS = 1.5  # the tile faces build up under the wash before recording starts
+SETTLE_SECONDS = 3.0  # at sixty pictures a second the tile faces build up under the wash
 RECORD_SECONDS = 8.0
 FRAME_INTERVAL = 0.1
 GIF_WIDTH = 320
