@@ -151,7 +151,7 @@ void loadPictures(benchmark::State& state) {
     Picture picture;
     for (auto _ : state) {
         for (auto k = state.range(0); k < state.range(1); ++k) {
-            std::snprintf(textBuffer, sizeof textBuffer, "dat/img/%s.png", textureNames[k]);
+            std::snprintf(textBuffer, sizeof textBuffer, kPicturePath, textureNames[k]);
             benchmark::DoNotOptimize(readPicture(textBuffer, kPictureSide, picture));
             if (kReadTwice) {
                 int width = 0;

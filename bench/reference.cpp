@@ -182,7 +182,7 @@ int main() {
 
     for (int k = 0; k < kPictureCount; ++k) {
         char path[64];
-        std::snprintf(path, sizeof path, "dat/img/%s.png", kPictureNames[k]);
+        std::snprintf(path, sizeof path, kPicturePath, kPictureNames[k]);
         pictures[k] = SOIL_load_OGL_texture(path, SOIL_LOAD_AUTO, SOIL_CREATE_NEW_ID, 0);
     }
 

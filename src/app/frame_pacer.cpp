@@ -54,9 +54,9 @@ struct Pacer {
     std::uint32_t lastSleepMs = 0;  // what the previous call slept
     bool pacing = false;            // the swap was timed faster than 63 Hz
     std::int32_t leadThirds = 0;    // when the next pass is due, less the time now
-    std::int32_t lookedPasses = 0;
-    std::uint32_t lookedMs = 0;  // the length of the looked passes
-    int picturesSinceLook = 0;   // while pacing
+    std::int32_t lookedPasses = 0;  // unslept passes timed so far towards the next decision
+    std::uint32_t lookedMs = 0;     // their length in all
+    int picturesSinceLook = 0;      // while pacing: since the swap was last timed
 };
 
 Pacer pacer;

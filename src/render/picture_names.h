@@ -24,3 +24,6 @@ inline constexpr const char* kPictureNames[] = {KESSARY_PICTURE_NAMES};
 constexpr int kPictureCount = static_cast<int>(sizeof kPictureNames / sizeof kPictureNames[0]);
 constexpr int kTileFaceCount = 42;  // the rewards follow the tile faces
 static_assert(kPictureCount == 46, "42 tile faces and 4 rewards");
+
+// Where picture `name` is read from, as a printf format of the name.
+inline constexpr const char* kPicturePath = "dat/img/%s.png";  // relative to the working directory

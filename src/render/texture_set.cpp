@@ -23,8 +23,7 @@ std::vector<std::unique_ptr<TextureEntry>> textureSet;
 
 namespace {
 
-constexpr const char* kPicturePath = "dat/img/%s.png";  // relative to the working directory
-constexpr GLint kLargestPicture = 4096;                 // pixels a side, whatever the GL allows
+constexpr GLint kLargestPicture = 4096;  // pixels a side, whatever the GL allows
 
 // The largest picture side both we and the GL accept.
 GLint largestPicture() {

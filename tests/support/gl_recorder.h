@@ -1,7 +1,7 @@
 // A recording stand-in for the GL 1.1 entry points the drawing calls, SOIL's texture creation
 // and rand() (taken over with the linker's --wrap): it logs every call in order, plays display
-// lists back as GL would, and keeps every line, triangle and quad in window pixels (the modelview only
-// translates and scales) with the state it was drawn in.
+// lists back as GL would, and keeps every line, triangle and quad in window pixels (the
+// modelview only translates and scales) with the state it was drawn in.
 #pragma once
 
 #include <GL/gl.h>
