@@ -58,7 +58,8 @@ build_into() {
 # runtime for the fuzzer, Python 3 for the harness, Google Benchmark, and what
 # makes and checks the Debian package (dpkg-dev and file for its dependency
 # list, lintian, devscripts' hardening-check, git for the clones it is rebuilt
-# from) and its desktop files.
-test_packages=(googletest libgtest-dev xvfb openbox x11-utils xdotool imagemagick
+# from) and its desktop files; SDL 2's headers for the virtual pads the
+# end-to-end tests plug in beneath the SDL 1.2 library.
+test_packages=(googletest libgtest-dev libsdl2-dev xvfb openbox x11-utils xdotool imagemagick
     libcairo2-dev valgrind strace clang libclang-rt-14-dev python3
     libbenchmark-dev dpkg-dev file lintian devscripts git desktop-file-utils appstream)

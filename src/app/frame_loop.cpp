@@ -13,8 +13,10 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <utility>
 
 #include "app/frame_pacer.h"
+#include "app/gamepad.h"
 #include "app/window_mode.h"
 #include "game/controls.h"
 #include "game/game_state.h"
@@ -61,12 +63,33 @@ bool isAltKey(SDLKey key) {
     return key == SDLK_LALT || key == SDLK_RALT;
 }
 
+// The release half of any key, from the keyboard or a pad.
+void releaseKey(std::int32_t key) {
+    if (!gameState.gameOver) {
+        steerSparkOnKeyUp(static_cast<SDLKey>(key));
+    }
+}
+
+// A pad's move: the keys it stands for, pressed and released like the
+// keyboard's. A pad has no Escape and no full-screen key of its own.
+void pressPadKeys(const SDL_Event& event, bool& swallowKeyDown) {
+    PadKey keys[kMaxPadKeys];
+    const int count = padKeys(event, keys);
+    for (int i = 0; i < count; ++i) {
+        if (!keys[i].down) {
+            releaseKey(keys[i].key);
+        } else if (!std::exchange(swallowKeyDown, false)) {
+            handleKeyDown(keys[i].key);
+        }
+    }
+}
+
 // Handles every pending event in the order SDL delivers them. Returns false as
 // soon as the player quits; whatever is still queued is left unhandled.
 //
 // A lost focus (or the pointer leaving, or iconifying) swallows the next key
-// press of the same drain, Escape included: the press that brings the window
-// back should not also play. The flag dies with the drain.
+// press of the same drain, Escape included, a pad's press too: the press that
+// brings the window back should not also play. The flag dies with the drain.
 bool drainEvents() {
     bool swallowKeyDown = false;
     SDL_Event event;
@@ -89,9 +112,13 @@ bool drainEvents() {
                 }
                 break;
             case SDL_KEYUP:
-                if (!gameState.gameOver) {
-                    steerSparkOnKeyUp(event.key.keysym.sym);
-                }
+                releaseKey(event.key.keysym.sym);
+                break;
+            case SDL_JOYAXISMOTION:
+            case SDL_JOYHATMOTION:
+            case SDL_JOYBUTTONDOWN:
+            case SDL_JOYBUTTONUP:
+                pressPadKeys(event, swallowKeyDown);
                 break;
             case SDL_QUIT:
                 return false;
@@ -120,6 +147,7 @@ void runFrameLoop() {
             stepGame();
         }
         stepBudget -= steps * kStepBudgetMs;
+        rescanGamepads(gameState.gameOver, ticks);
 
         washScreen();
         drawScene();

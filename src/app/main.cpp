@@ -17,6 +17,7 @@
 #include <cstring>
 
 #include "app/frame_loop.h"
+#include "app/gamepad.h"
 #include "app/window_mode.h"
 #include "game/game_state.h"
 #include "render/frame_keeper.h"
@@ -119,6 +120,7 @@ int main() {
     SDL_EnableUNICODE(1);
     SDL_EnableKeyRepeat(0, 0);  // one key-down per physical press
     SDL_ShowCursor(SDL_DISABLE);
+    openGamepads();
     initGraphics();
 
     compileStrokeFont();

@@ -51,12 +51,25 @@ void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdoubl
 
 namespace {
 
+// A joystick event of pad 0: a button pressed, or its first hat moved to `value`.
+SDL_Event padEvent(Uint8 type, Uint8 value) {
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_JOYHATMOTION) {
+        event.jhat.value = value;
+    } else {
+        event.jbutton.state = SDL_PRESSED;
+    }
+    return event;
+}
+
 // Whole 30 ms steps, the rest carried (the stress test crosses the counter's wrap and a
 // stall); events in order. Each row runs the loop on a script ("10 lost +32; 30 -273": a
 // frame 10 ms on with a focus loss and a space press, one 30 ms later with an Up release;
 // "+13:256" Enter pressed with modifiers 256, the left Alt) from a spark drifting at
 // (0.5, -0.5), and gets the calls but clock and polls ("k<code> " key, "full " full screen
-// switched, "s" step, "w" wash, "d" scene, "|" swap, "p" pacing), "quit" if the loop quit,
+// switched, "s" step, "w" wash, "d" scene, "|" swap, "p" pacing; pads are looked for only
+// after seconds of a game over), "quit" if the loop quit,
 // the new spark.
 TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
     // clang-format off
@@ -66,6 +79,9 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
         {"gained",    activeEvent(1, SDL_APPINPUTFOCUS)},
         {"quit",      sdlEvent(SDL_QUIT)},                 // the window closed
         {"motion",    sdlEvent(SDL_MOUSEMOTION)},
+        {"padA",      padEvent(SDL_JOYBUTTONDOWN, 0)},     // pad 0's button 0
+        {"padUp",     padEvent(SDL_JOYHATMOTION, SDL_HAT_UP)},  // its hat
+        {"padCentre", padEvent(SDL_JOYHATMOTION, SDL_HAT_CENTERED)},
     };
     const struct { Uint32 swapMs; bool over; const char* script, *calls; } cases[] = {
         {0,  false, "10; 10; 10; 10; 10; 10", "wd|pwd|pswd|pwd|pwd|pswd|p"},  // a step every 3rd
@@ -93,6 +109,9 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
                                               "k32 k122 k276 k291 quit spark -0.5 -0.5"},
         // A focus loss swallows them like any key.
         {0,  false, "10 lost +292 +292; 10 lost +13:256 +122", "full wd|pk122 wd|p"},
+        // A pad's moves are the keys' own presses and releases, swallowed alike.
+        {0,  false, "10 lost padA padUp padCentre padA", "k273 k32 wd|p spark 0.5 0.5"},
+        {0,  true,  "10 padUp padCentre",     "k273 wd|p"},
     };
     // clang-format on
     for (const auto& row : cases) {
@@ -141,7 +160,8 @@ const std::vector<std::string> kRun = {
     callEntry("SDL_InitSubSystem", SDL_INIT_AUDIO),
     "SDL_WM_SetCaption kessary is longer than any vare | kessary",
     callEntry("SDL_EnableUNICODE", 1), callEntry("SDL_EnableKeyRepeat", 0, 0),
-    callEntry("SDL_ShowCursor", SDL_DISABLE),
+    callEntry("SDL_ShowCursor", SDL_DISABLE), callEntry("SDL_InitSubSystem", SDL_INIT_JOYSTICK),
+    "SDL_NumJoysticks", callEntry("SDL_JoystickEventState", SDL_ENABLE),
     callEntry("SDL_GL_SetAttribute", SDL_GL_DOUBLEBUFFER, 1),
     callEntry("SDL_GL_SetAttribute", SDL_GL_SWAP_CONTROL, 1), "chooseWindowScale",
     callEntry("SDL_SetVideoMode", 640, 580, 32, SDL_OPENGL),
@@ -167,7 +187,7 @@ TEST(Startup, RunsInOrderOrReportsAWindowThatNeverOpened) {
         {0,              false, "x11",       nullptr,                    kRun.size()},  // plays
         {SDL_INIT_AUDIO, false, "x11",       nullptr,                    kRun.size()},  // silently
         {SDL_INIT_VIDEO, false, "x11",       sdlSays,                    1},
-        {0,              true,  "x11",       sdlSays,                    10},
+        {0,              true,  "x11",       sdlSays,                    13},
         // No display: SDL 2 falls back to drawing where nobody would see the game.
         {0,              false, "offscreen", "no display to show it on", 2},
         {0,              false, "dummy",     "no display to show it on", 2},

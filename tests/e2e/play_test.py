@@ -25,21 +25,29 @@ DARK_SHARES = ((QUEUE_ROW, 0.85, 0.2), (SCORE_LINE, 0.5, 0.01))  # box, darker t
 REWARD_MATCH_BELOW, NO_REWARD_ABOVE, GAME_OVER_TIMEOUT = 0.05, 0.15, 60.0
 
 
+@functools.lru_cache(maxsize=None)
+def rewards():
+    """The four reward pictures as the game shows them, over white."""
+    return [kh.ppm("convert", path, "-background", "white", "-alpha", "remove", "-resize",
+                   "%dx%d!" % (REWARD_SIZE, REWARD_SIZE), "-depth", "8", "ppm:-")
+            for path in sorted(glob.glob(os.path.join(kh.REPO_ROOT, "dat/img/wench*.png")))]
+
+
+def reward_difference(picture):
+    """The mean channel difference of the reward's place from the nearest reward picture."""
+    shown = [channel for rgb in picture.region(REWARD) for channel in rgb]
+    return min(sum(abs(x - y) for x, y in zip(shown, reward.rgb)) / (255 * len(shown))
+               for reward in rewards())
+
+
+def contrast(picture, box):
+    """High over a tile's border and face, low over the wash."""
+    return statistics.pstdev(picture.brightness(box))
+
+
 class Play(unittest.TestCase):
     def test_a_game_from_the_white_start_to_the_reward_picture(self):
-        rewards = [kh.ppm("convert", path, "-background", "white", "-alpha", "remove", "-resize",
-                          "%dx%d!" % (REWARD_SIZE, REWARD_SIZE), "-depth", "8", "ppm:-")
-                   for path in sorted(glob.glob(os.path.join(kh.REPO_ROOT, "dat/img/wench*.png")))]
-        self.assertEqual(len(rewards), 4)
-
-        def reward_difference(picture):  # mean channel difference from the nearest reward
-            shown = [channel for rgb in picture.region(REWARD) for channel in rgb]
-            return min(sum(abs(x - y) for x, y in zip(shown, reward.rgb)) / (255 * len(shown))
-                       for reward in rewards)
-
-        def contrast(picture, box):  # high over a tile's border and face, low over the wash
-            return statistics.pstdev(picture.brightness(box))
-
+        self.assertEqual(len(rewards()), 4)
         for suffix, env in PATHS:
             with self.subTest(env), kh.xvfb() as display, kh.kessary(display, env) as game:
                 look = functools.partial(kh.paused_screenshot, game)

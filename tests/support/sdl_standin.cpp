@@ -106,3 +106,18 @@ int SDL_WM_ToggleFullScreen(SDL_Surface* surface) {
     logCall(surface == &videoSurface ? "SDL_WM_ToggleFullScreen video" : "SDL_WM_ToggleFullScreen");
     return 1; }
 // clang-format on
+
+// Pads. A pad's handle points into the list of shapes; opening and closing are logged.
+// clang-format off
+int SDL_NumJoysticks()               { logCall("SDL_NumJoysticks");
+                                       return static_cast<int>(sdlStandin.pads.size()); }
+SDL_Joystick* SDL_JoystickOpen(int index) {
+    logCall(callEntry("SDL_JoystickOpen", index));
+    return reinterpret_cast<SDL_Joystick*>(&sdlStandin.pads.at(size_t(index))); }
+void SDL_JoystickClose(SDL_Joystick*) { logCall("SDL_JoystickClose"); }
+int SDL_JoystickNumHats(SDL_Joystick* pad)    { return reinterpret_cast<PadShape*>(pad)->hats; }
+int SDL_JoystickNumButtons(SDL_Joystick* pad) { return reinterpret_cast<PadShape*>(pad)->buttons; }
+int SDL_JoystickEventState(int state) { logCall(callEntry("SDL_JoystickEventState", state));
+                                        return state; }
+void SDL_QuitSubSystem(Uint32 flags) { logCall(callEntry("SDL_QuitSubSystem", flags)); }
+// clang-format on

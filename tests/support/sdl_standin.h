@@ -9,6 +9,11 @@
 #include <string>
 #include <vector>
 
+// A pad as SDL 1.2 reports it.
+struct PadShape {
+    int axes, buttons, hats;
+};
+
 struct SdlStandin {
     std::deque<SDL_Event> script;     // what SDL_PollEvent delivers; then SDL_QUIT
     bool scriptRanOut = false;        // SDL_QUIT came because the script ran out
@@ -22,7 +27,8 @@ struct SdlStandin {
     bool echo = false;                // every call is printed to stderr as well
     int desktopWidth = 1920;          // SDL_GetVideoInfo's current size, as before any mode
     int desktopHeight = 1080;
-    Uint8 versionPatch = 60;  // SDL_Linked_Version is 1.2.<this>: 50 and up, 1.2-on-SDL-2
+    Uint8 versionPatch = 60;     // SDL_Linked_Version is 1.2.<this>: 50 and up, 1.2-on-SDL-2
+    std::vector<PadShape> pads;  // the pads SDL lists when its joystick subsystem starts
 };
 
 extern SdlStandin sdlStandin;
