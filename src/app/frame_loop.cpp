@@ -1,6 +1,9 @@
 // The main loop: drain the events, run the update steps that the elapsed time
 // allows, draw one picture and show it.
 //
+// Keys and pads are one input: a pad's moves arrive as the keys' own presses
+// and releases, and go the same way, focus-loss swallowing included.
+//
 // Game time moves in whole 30 ms steps whatever the frame rate: each frame adds
 // its elapsed milliseconds to a budget, runs one step per whole 30 ms in it and
 // carries the rest. The tick arithmetic is unsigned 32-bit on purpose, so the

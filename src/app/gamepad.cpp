@@ -14,8 +14,9 @@
 // SDL 1.2 lists the pads only when its joystick subsystem starts and has no
 // event for a pad plugged in later. Restarting the subsystem finds new pads
 // but takes milliseconds, so it happens only while a game is over, every
-// couple of seconds. A pad reopened that way first reports whatever is held
-// on it; those reports are taken as the state it is in, not as presses.
+// couple of seconds. A pad reopened that way reports whatever is held on it
+// at the next poll; the events of that one drain are taken as the state it is
+// in, not as presses, so a thumb resting on a button does not deal.
 #include "gamepad.h"
 
 #include <array>
@@ -31,9 +32,7 @@ constexpr std::uint8_t  kStickXAxis        = 0;      // the left stick
 constexpr std::uint8_t  kStickYAxis        = 1;      // down is positive
 constexpr int           kStickPress        = 16384;  // half-way out: the arrow is pressed
 constexpr int           kStickRelease      = 8192;   // back under a quarter: released
-constexpr std::uint8_t  kAllArrows         = SDL_HAT_UP | SDL_HAT_RIGHT | SDL_HAT_DOWN | SDL_HAT_LEFT;
 constexpr std::uint32_t kRescanIntervalMs  = 2000;   // on the game-over screen
-constexpr std::uint32_t kSettleMs          = 120;    // a reopened pad's first reports are its state
 // clang-format on
 
 // The arrow keys by hat bit, in the order a change presses or releases them.
@@ -75,7 +74,7 @@ struct Pad {
 std::array<Pad, kMaxPads> pads;
 bool rescanning = false;            // a game is over, and pads are looked for
 std::uint32_t lastRescanTicks = 0;  // when they were last looked for (or the game ended)
-bool settling = false;              // pads were just reopened: reports are their state
+bool settling = false;              // pads were reopened after the last drain
 
 void openPads() {
     const int count = SDL_NumJoysticks();
@@ -106,7 +105,6 @@ void reopenPads() {
 // Replaces the arrows a direction holds with `now`: the ones that left are
 // released, then the ones that came are pressed. Returns the keys written.
 int changeArrows(std::uint8_t& held, std::uint8_t now, PadKey keys[kMaxPadKeys]) {
-    now &= kAllArrows;
     int count = 0;
     for (const Arrow& arrow : kArrows) {
         if ((held & ~now & arrow.bit) != 0) {
@@ -199,16 +197,15 @@ int padKeys(const SDL_Event& event, PadKey keys[kMaxPadKeys]) {
 }
 
 void rescanGamepads(bool gameOver, std::uint32_t ticks) {
+    settling = false;
     if (!gameOver) {
         rescanning = false;
-        settling = false;
         return;
     }
     if (!rescanning) {  // the game has just ended: the first look is a while off
         rescanning = true;
         lastRescanTicks = ticks;
     }
-    settling = ticks - lastRescanTicks < kSettleMs && settling;
     if (ticks - lastRescanTicks >= kRescanIntervalMs) {
         lastRescanTicks = ticks;
         reopenPads();
