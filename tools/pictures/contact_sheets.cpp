@@ -29,7 +29,7 @@ constexpr int kNone = -1;
 // Picture indexes per row; kNone leaves a cell empty.
 // clang-format off
 const int kSheetRows[kRows][kColumns] = {
-    { 0,  1,  2,  3,  4,  5,  6,  7,  8},                     // characters
+    { 0,  1,  2,  3,  4,  5,  6,  7,  8},                     // diamonds
     { 9, 10, 11, 12, 13, 14, 15, 16, 17},                     // circles
     {18, 19, 20, 21, 22, 23, 24, 25, 26},                     // bamboo
     {27, 28, 29, kNone, 30, 31, 32, 33, kNone},               // dragons, winds

@@ -1,10 +1,14 @@
 // The 42 tile faces. The game draws a tile at only 5 to 18 percent opacity,
-// shaking, over a white screen, so every face is built for that: a saturated
-// backing in its group's colour that shows as the tile's thick lower edge, a
-// dark outline, and one big dark mark. Suit tiles (a, b, c) carry a big
-// numeral over their suit's emblem; winds carry a big letter over a compass;
-// flowers and seasons a big picture over a smaller index; the three dragons,
-// the most valuable group, a gold backing and one large emblem each.
+// shaking, over a white screen, so every face is built for that: a backing in
+// its group's colour that shows as the tile's thick lower edge, an outline,
+// and one big dark mark. Suit tiles (a, b, c) carry a numeral over a large
+// emblem whose outline alone tells the suit; winds carry a big letter over a
+// compass; flowers and seasons a big picture over a smaller index; the three
+// dragons, the most valuable group, a gold backing and one large emblem each.
+//
+// The numbered groups' colours are chosen to stay apart for colour-blind
+// players too (docs/colour-vision.md has the measurements, and a test holds
+// them to it): see the table of group styles below.
 #include <cmath>
 #include <iterator>
 #include <string>
@@ -24,7 +28,7 @@ constexpr double kFaceOutline = 2;
 constexpr double kEmblemOutline = 2.5;  // around emblems and pictures
 constexpr double kCentreX = kBodyX + kBodyW / 2;
 
-// Suit and wind tiles: a big mark above a small emblem.
+// Wind tiles: a big letter above a small compass.
 constexpr double kBigMarkTop = 18, kBigMarkHeight = 54, kBigMarkStroke = 13;
 constexpr double kEmblemY = 97, kEmblemR = 12;
 // Flower and season tiles: a big picture above a small index.
@@ -35,24 +39,43 @@ struct GroupStyle {
     Rgb backing;  // the tile's edge colour, the group's colour family
     Rgb ink;      // the mark's colour: dark enough to read at 10 % opacity
     Rgb fill;     // emblem colour
+    Rgb outline;  // the tile's rim, the face's edge, and the pictures' outlines
 };
 
 const Rgb kFace = {1.00, 0.98, 0.92};
 const Rgb kWhite = {1.00, 1.00, 1.00};
 const Rgb kBlack = {0.00, 0.00, 0.00};
 
+// The usual outline: the mark's colour a third of the way to black.
+Rgb shade(Rgb ink) {
+    return mix(ink, kBlack, 0.35);
+}
+
+// A tile's colour in play is mostly its rim (outline and backing), so that is
+// where the groups differ. Red and green fall together for protanopes and
+// deuteranopes, blue and green for tritanopes, but lightness survives every
+// view, so the suits keep their hues and stand on three steps of lightness:
+// the dark red diamonds and the deep blue circles apart by hue in every view,
+// the pale jade bamboo far lighter than both (its mark and emblem stay dark
+// enough to read). Flowers are a light lavender, lighter than the circles
+// they turn into for red-green blind eyes; seasons a deep orange, between the
+// dark diamonds and the pale bamboo, with more colour than either.
+const Rgb kDiamondsInk = {0.36, 0.00, 0.05}, kCirclesInk = {0.02, 0.12, 0.46};
+const Rgb kDragonsInk = {0.40, 0.26, 0.00}, kWindsInk = {0.00, 0.26, 0.30};
+
 // clang-format off
-const GroupStyle kCharacters = {{0.85, 0.12, 0.14}, {0.50, 0.00, 0.06}, {0.88, 0.10, 0.12}};  // a
-const GroupStyle kCircles    = {{0.12, 0.36, 0.86}, {0.02, 0.12, 0.52}, {0.10, 0.38, 0.90}};  // b
-const GroupStyle kBamboo     = {{0.10, 0.62, 0.22}, {0.00, 0.34, 0.08}, {0.16, 0.68, 0.20}};  // c
-const GroupStyle kDragons    = {{0.94, 0.62, 0.00}, {0.40, 0.26, 0.00}, {0.98, 0.78, 0.10}};  // d
-const GroupStyle kWinds      = {{0.00, 0.60, 0.64}, {0.00, 0.26, 0.30}, {0.00, 0.62, 0.66}};  // e
-const GroupStyle kFlowers    = {{0.62, 0.20, 0.80}, {0.32, 0.00, 0.46}, {0.74, 0.28, 0.86}};  // f
-const GroupStyle kSeasons    = {{0.98, 0.50, 0.06}, {0.46, 0.18, 0.00}, {0.98, 0.56, 0.10}};  // g
+//                              backing             ink                 fill                outline
+const GroupStyle kDiamonds = {{0.60, 0.04, 0.10}, kDiamondsInk,       {0.66, 0.05, 0.12}, shade(kDiamondsInk)};  // a
+const GroupStyle kCircles  = {{0.12, 0.36, 0.84}, kCirclesInk,        {0.14, 0.40, 0.88}, shade(kCirclesInk)};   // b
+const GroupStyle kBamboo   = {{0.64, 0.96, 0.82}, {0.02, 0.36, 0.14}, {0.22, 0.66, 0.44}, {0.36, 0.76, 0.56}};   // c
+const GroupStyle kDragons  = {{0.94, 0.62, 0.00}, kDragonsInk,        {0.98, 0.78, 0.10}, shade(kDragonsInk)};   // d
+const GroupStyle kWinds    = {{0.00, 0.60, 0.64}, kWindsInk,          {0.00, 0.62, 0.66}, shade(kWindsInk)};     // e
+const GroupStyle kFlowers  = {{0.76, 0.64, 0.99}, {0.30, 0.06, 0.48}, {0.80, 0.66, 0.99}, {0.56, 0.38, 0.84}};   // f
+const GroupStyle kSeasons  = {{0.94, 0.48, 0.06}, {0.46, 0.18, 0.00}, {0.96, 0.54, 0.10}, {0.56, 0.26, 0.02}};   // g
 // clang-format on
 
 Rgb outlineOf(const GroupStyle& style) {
-    return mix(style.ink, kBlack, 0.35);
+    return style.outline;
 }
 
 void drawTileBody(cairo_t* cr, const GroupStyle& style) {
@@ -76,51 +99,69 @@ void drawIndex(cairo_t* cr, const GroupStyle& style, int number) {
 
 // ---- suits ----------------------------------------------------------------
 
-// Characters: a red seal, a diamond with a cream heart.
-void drawCharactersTile(cairo_t* cr, int number) {
-    const GroupStyle& style = kCharacters;
-    drawTileBody(cr, style);
-    drawBigMark(cr, style, std::to_string(number));
-    cairo_move_to(cr, kCentreX, kEmblemY - kEmblemR);
-    cairo_line_to(cr, kCentreX + kEmblemR * 1.2, kEmblemY);
-    cairo_line_to(cr, kCentreX, kEmblemY + kEmblemR);
-    cairo_line_to(cr, kCentreX - kEmblemR * 1.2, kEmblemY);
-    cairo_close_path(cr);
-    fillAndOutline(cr, style.fill, outlineOf(style), kEmblemOutline);
-    circlePath(cr, kCentreX, kEmblemY, kEmblemR * 0.3);
-    fillAndOutline(cr, kFace, outlineOf(style), 1.5);
+// A suit tile carries a numeral over a large emblem, and the three emblems
+// differ in outline, so that a blurred, shaking tile still shows its suit by
+// shape alone: a solid diamond with sharp side corners, a round coin with a
+// wide hole, three upright bamboo stalks. Emblems are outlined in the shade
+// of the suit's mark, dark on every suit, the pale bamboo too.
+constexpr double kSuitNumeralTop = 13, kSuitNumeralHeight = 43, kSuitNumeralStroke = 12;
+constexpr double kSuitEmblemY = 87;  // centre of the emblem
+constexpr double kSuitEmblemHalfHeight = 18;
+
+void drawSuitNumeral(cairo_t* cr, const GroupStyle& style, int number) {
+    strokeText(cr, std::to_string(number), kCentreX, kSuitNumeralTop, kSuitNumeralHeight,
+               kSuitNumeralStroke, style.ink);
 }
 
-// Circles: a blue coin with a cream ring.
-void drawCirclesTile(cairo_t* cr, int number) {
-    const GroupStyle& style = kCircles;
+// Diamonds: a wide solid diamond, its corners sharp.
+void drawDiamondsTile(cairo_t* cr, int number) {
+    const GroupStyle& style = kDiamonds;
+    constexpr double halfWidth = 31, halfHeight = kSuitEmblemHalfHeight + 1;
     drawTileBody(cr, style);
-    drawBigMark(cr, style, std::to_string(number));
-    circlePath(cr, kCentreX, kEmblemY, kEmblemR);
-    fillAndOutline(cr, style.fill, outlineOf(style), kEmblemOutline);
-    circlePath(cr, kCentreX, kEmblemY, kEmblemR * 0.55);
-    cairo_set_line_width(cr, 3.0);
-    setColour(cr, kFace);
+    drawSuitNumeral(cr, style, number);
+    cairo_move_to(cr, kCentreX, kSuitEmblemY - halfHeight);
+    cairo_line_to(cr, kCentreX + halfWidth, kSuitEmblemY);
+    cairo_line_to(cr, kCentreX, kSuitEmblemY + halfHeight);
+    cairo_line_to(cr, kCentreX - halfWidth, kSuitEmblemY);
+    cairo_close_path(cr);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+    setColour(cr, style.fill);
+    cairo_fill_preserve(cr);
+    cairo_set_line_width(cr, kEmblemOutline);
+    setColour(cr, shade(style.ink));
     cairo_stroke(cr);
 }
 
-// Bamboo: a green stalk of three sections lying across the tile, with its
-// joints standing out.
+// Circles: a round coin with a wide hole.
+void drawCirclesTile(cairo_t* cr, int number) {
+    const GroupStyle& style = kCircles;
+    constexpr double outer = kSuitEmblemHalfHeight + 2, inner = 9;
+    drawTileBody(cr, style);
+    drawSuitNumeral(cr, style, number);
+    circlePath(cr, kCentreX, kSuitEmblemY, outer);
+    circlePath(cr, kCentreX, kSuitEmblemY, inner);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    fillAndOutline(cr, style.fill, shade(style.ink), kEmblemOutline);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+}
+
+// Bamboo: three upright stalks, each with a dark joint across its middle.
 void drawBambooTile(cairo_t* cr, int number) {
     const GroupStyle& style = kBamboo;
-    constexpr int kSections = 3;
-    const double section = kEmblemR * 1.35, thick = kEmblemR, joint = 4, jointThick = thick + 5;
-    const double left = kCentreX - (kSections * section + (kSections - 1) * joint) / 2;
+    constexpr int kStalks = 3;
+    constexpr double width = 12, gap = 6, height = 2 * kSuitEmblemHalfHeight + 2;
+    constexpr double jointHeight = 5, jointOverhang = 2;
+    const double left = kCentreX - (kStalks * width + (kStalks - 1) * gap) / 2;
+    const double top = kSuitEmblemY - height / 2;
     drawTileBody(cr, style);
-    drawBigMark(cr, style, std::to_string(number));
-    for (int k = 0; k < kSections; ++k) {
-        double x = left + k * (section + joint);
-        roundedRectPath(cr, x, kEmblemY - thick / 2, section, thick, 3);
-        fillAndOutline(cr, style.fill, outlineOf(style), 2.0);
-        if (k > 0) {
-            roundedRectPath(cr, x - joint - 1, kEmblemY - jointThick / 2, joint + 2, jointThick, 2);
-            fillAndOutline(cr, style.ink, outlineOf(style), 1.0);
-        }
+    drawSuitNumeral(cr, style, number);
+    for (int k = 0; k < kStalks; ++k) {
+        const double x = left + k * (width + gap);
+        roundedRectPath(cr, x, top, width, height, 3);
+        fillAndOutline(cr, style.fill, shade(style.ink), kEmblemOutline);
+        roundedRectPath(cr, x - jointOverhang, kSuitEmblemY - jointHeight / 2,
+                        width + 2 * jointOverhang, jointHeight, 2);
+        fillAndOutline(cr, shade(style.ink), shade(style.ink), 1.0);
     }
 }
 
@@ -365,7 +406,7 @@ cairo_surface_t* drawTileFace(int index) {
 void paintTileFace(cairo_t* cr, int index) {
     // Tile codes 1..27 are three suits of nine; 28.. the honour groups.
     if (index < 9) {
-        drawCharactersTile(cr, index + 1);
+        drawDiamondsTile(cr, index + 1);
     } else if (index < 18) {
         drawCirclesTile(cr, index - 9 + 1);
     } else if (index < 27) {
