@@ -7,18 +7,22 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/frame_loop.h"
 #include "game/game_state.h"
+#include "render/texture_set.h"
 #include "sdl_standin.h"
 
 int runKessary();  // main.cpp's main, renamed for this test
 
 GameState gameState;
 GLuint fontListBase = 900;
+std::vector<std::unique_ptr<TextureEntry>> textureSet;
+int missingPictures = 0;  // the stand-in loader fails the first this many
 
 // clang-format off
 void handleKeyDown(std::int32_t key)   { logCall("k" + std::to_string(key) + " "); }
@@ -26,7 +30,6 @@ void stepGame()                        { logCall("s"); }
 void washScreen()                      { logCall("w"); }
 void drawScene()                       { logCall("d"); }
 void paceFrame()                       { logCall("p"); }
-void loadTextureSet()                  { logCall("loadTextureSet"); }
 void releaseTextureSet()               { logCall("releaseTextureSet"); }
 void compileStrokeFont()               { logCall("compileStrokeFont"); }
 void setUpFrameKeeping()               { logCall("setUpFrameKeeping"); }
@@ -48,6 +51,13 @@ void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdoubl
     logCall(callEntry("glOrtho", int(l), int(r), int(b), int(t), int(n), int(f)));
 }
 // clang-format on
+void loadTextureSet() {
+    logCall("loadTextureSet");
+    for (int k = 0; k < kTextureCount; ++k) {
+        const GLuint id = k < missingPictures ? 0 : static_cast<GLuint>(k) + 1;
+        textureSet.push_back(std::make_unique<TextureEntry>(TextureEntry{id}));
+    }
+}
 
 namespace {
 
@@ -158,19 +168,23 @@ const std::vector<std::string> kRun = {
 // clang-format on
 
 // Each case runs the program in a child echoing its calls to stderr: the first `calls`
-// of kRun, the line a player would get, SDL_Quit; its status says if a window opened.
+// of kRun, the lines a player would get, SDL_Quit; its status says if a window opened.
+// With `missing` pictures failed, one line after loading says how many and where.
 TEST(Startup, RunsInOrderOrReportsAWindowThatNeverOpened) {
     const char* const sdlSays = "SDL's own words";
     // clang-format off
-    const struct { Uint32 failing; bool noMode; const char* driver, *message; std::size_t calls; }
+    const struct { Uint32 failing; bool noMode; const char* driver, *message; std::size_t calls;
+                   int missing; }
     cases[] = {  // message: on stderr after "kessary: cannot open the window: "
-        {0,              false, "x11",       nullptr,                    kRun.size()},  // plays
-        {SDL_INIT_AUDIO, false, "x11",       nullptr,                    kRun.size()},  // silently
-        {SDL_INIT_VIDEO, false, "x11",       sdlSays,                    1},
-        {0,              true,  "x11",       sdlSays,                    10},
+        {0,              false, "x11",       nullptr,                    kRun.size(), 0},  // plays
+        {SDL_INIT_AUDIO, false, "x11",       nullptr,                    kRun.size(), 0},  // silently
+        {0,              false, "x11",       nullptr,                    kRun.size(), 2},
+        {0,              false, "x11",       nullptr,                    kRun.size(), 46},
+        {SDL_INIT_VIDEO, false, "x11",       sdlSays,                    1,           0},
+        {0,              true,  "x11",       sdlSays,                    10,          0},
         // No display: SDL 2 falls back to drawing where nobody would see the game.
-        {0,              false, "offscreen", "no display to show it on", 2},
-        {0,              false, "dummy",     "no display to show it on", 2},
+        {0,              false, "offscreen", "no display to show it on", 2,           0},
+        {0,              false, "dummy",     "no display to show it on", 2,           0},
     };
     // clang-format on
     for (const auto& row : cases) {
@@ -180,9 +194,17 @@ TEST(Startup, RunsInOrderOrReportsAWindowThatNeverOpened) {
         sdlStandin.videoDriver = row.driver;
         sdlStandin.error = sdlSays;
         sdlStandin.echo = true;
+        missingPictures = row.missing;
         std::string expected;
-        std::for_each(kRun.begin(), kRun.begin() + row.calls,
-                      [&](auto& call) { expected += call + "\n"; });
+        std::for_each(kRun.begin(), kRun.begin() + row.calls, [&](auto& call) {
+            expected += call + "\n";
+            if (call == "loadTextureSet" && row.missing > 0) {
+                expected += "kessary: " + std::to_string(row.missing) +
+                            " of 46 pictures could not be read from dat/img/ in the current "
+                            "folder; start the game from the folder that holds dat/, or run "
+                            "the installed kessary\n";
+            }
+        });
         if (row.message) {
             expected += std::string("kessary: cannot open the window: ") + row.message + "\n";
         }
