@@ -95,10 +95,13 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
         {0,  true,  "10 -273 -274 -274 -275 -276 -276", "wd|p"},
         {0,  false, "10 motion +32",          "k32 wd|p"},  // other events are ignored
         // F11 and Enter with either Alt (256 left, 512 right; the keypad's Enter too) switch
-        // full screen; they and a bare Alt (308 left, 307 right) never reach the game, so a
-        // game over stays over. Other keys pass on, Alt or not: Enter alone, Alt+Escape quits.
-        {0,  false, "10 +292 +13:256 +13:512 +271:256 +13", "full full full full k13 wd|p"},
-        {0,  true,  "10 +308 +13:256 +307 +13:512 +292 +32", "full full full k32 wd|p"},
+        // full screen on their press alone; they and a bare Alt (308 left, 307 right) never
+        // reach the game, so a game over stays over, NumLock (4096) or CapsLock (8192) on or
+        // not. Other keys pass on, Alt or not: Enter alone, Alt+Escape quits.
+        {0,  false, "10 +292 -292 +13:256 -13:256 +13:512 +271:256 +13",
+                                              "full full full full k13 wd|p"},
+        {0,  true,  "10 +308 +13:256 +307 +13:512 +292 +13:4352 +13:8704 +32",
+                                              "full full full full full k32 wd|p"},
         {0,  false, "10 +32:256 +122:512 +276:256 +291:512 -276:256 +27:256",
                                               "k32 k122 k276 k291 quit spark -0.5 -0.5"},
         // A focus loss swallows them like any key.
