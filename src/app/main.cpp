@@ -1,6 +1,8 @@
 // The program's entry: open the window, put OpenGL into the one state all
 // drawing relies on, prepare the pictures and the font, deal the first game,
 // run the frame loop, then release everything while the GL context still exists.
+// A picture that failed leaves a blank tile and the game plays on; the player
+// gets one line on stderr saying how many failed and where they were looked for.
 //
 // What matters here is the order. Textures, display lists and the kept frame
 // need the GL context, so they come after the video mode and go before
@@ -12,6 +14,7 @@
 #include <GL/gl.h>
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,6 +65,21 @@ bool videoDriverIsInvisible() {
     return false;
 }
 
+// The pictures are read relative to the working directory, so a blank tile set
+// almost always means the game was started from the wrong folder.
+void reportMissingPictures() {
+    const auto missing =
+        std::count_if(textureSet.begin(), textureSet.end(),
+                      [](const std::unique_ptr<TextureEntry>& entry) { return entry->id == 0; });
+    if (missing > 0) {
+        std::fprintf(stderr,
+                     "kessary: %d of %d pictures could not be read from %s in the current "
+                     "folder; start the game from the folder that holds dat/, or run the "
+                     "installed kessary\n",
+                     static_cast<int>(missing), kTextureCount, kPictureFolder);
+    }
+}
+
 void startSdl() {
     if (SDL_Init(kSdlSubsystems) < 0) {
         failToOpenWindow();
@@ -101,6 +119,7 @@ void initGraphics() {
     glEnable(GL_CULL_FACE);
 
     loadTextureSet();
+    reportMissingPictures();
 
     // Frames are never cleared after this, so this white is what the first
     // frames fade over, in the shown buffer and the back one alike.

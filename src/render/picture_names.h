@@ -25,5 +25,8 @@ constexpr int kPictureCount = static_cast<int>(sizeof kPictureNames / sizeof kPi
 constexpr int kTileFaceCount = 42;  // the rewards follow the tile faces
 static_assert(kPictureCount == 46, "42 tile faces and 4 rewards");
 
-// Where picture `name` is read from, as a printf format of the name.
-inline constexpr const char* kPicturePath = "dat/img/%s.png";  // relative to the working directory
+// Where the pictures are read from, relative to the working directory, and where
+// picture `name` is, as a printf format of the name.
+#define KESSARY_PICTURE_FOLDER "dat/img/"
+inline constexpr const char* kPictureFolder = KESSARY_PICTURE_FOLDER;
+inline constexpr const char* kPicturePath = KESSARY_PICTURE_FOLDER "%s.png";

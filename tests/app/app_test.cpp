@@ -7,18 +7,22 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/frame_loop.h"
 #include "game/game_state.h"
+#include "render/texture_set.h"
 #include "sdl_standin.h"
 
 int runKessary();  // main.cpp's main, renamed for this test
 
 GameState gameState;
 GLuint fontListBase = 900;
+std::vector<std::unique_ptr<TextureEntry>> textureSet;
+int missingPictures = 0;  // the stand-in loader fails the first this many
 
 // clang-format off
 void handleKeyDown(std::int32_t key)   { logCall("k" + std::to_string(key) + " "); }
@@ -26,7 +30,6 @@ void stepGame()                        { logCall("s"); }
 void washScreen()                      { logCall("w"); }
 void drawScene()                       { logCall("d"); }
 void paceFrame()                       { logCall("p"); }
-void loadTextureSet()                  { logCall("loadTextureSet"); }
 void releaseTextureSet()               { logCall("releaseTextureSet"); }
 void compileStrokeFont()               { logCall("compileStrokeFont"); }
 void setUpFrameKeeping()               { logCall("setUpFrameKeeping"); }
@@ -48,6 +51,13 @@ void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdoubl
     logCall(callEntry("glOrtho", int(l), int(r), int(b), int(t), int(n), int(f)));
 }
 // clang-format on
+void loadTextureSet() {
+    logCall("loadTextureSet");
+    for (int k = 0; k < kTextureCount; ++k) {
+        const GLuint id = k < missingPictures ? 0 : static_cast<GLuint>(k) + 1;
+        textureSet.push_back(std::make_unique<TextureEntry>(TextureEntry{id}));
+    }
+}
 
 namespace {
 
@@ -101,10 +111,13 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
         {0,  true,  "10 -273 -274 -274 -275 -276 -276", "wd|p"},
         {0,  false, "10 motion +32",          "k32 wd|p"},  // other events are ignored
         // F11 and Enter with either Alt (256 left, 512 right; the keypad's Enter too) switch
-        // full screen; they and a bare Alt (308 left, 307 right) never reach the game, so a
-        // game over stays over. Other keys pass on, Alt or not: Enter alone, Alt+Escape quits.
-        {0,  false, "10 +292 +13:256 +13:512 +271:256 +13", "full full full full k13 wd|p"},
-        {0,  true,  "10 +308 +13:256 +307 +13:512 +292 +32", "full full full k32 wd|p"},
+        // full screen on their press alone; they and a bare Alt (308 left, 307 right) never
+        // reach the game, so a game over stays over, NumLock (4096) or CapsLock (8192) on or
+        // not. Other keys pass on, Alt or not: Enter alone, Alt+Escape quits.
+        {0,  false, "10 +292 -292 +13:256 -13:256 +13:512 +271:256 +13",
+                                              "full full full full k13 wd|p"},
+        {0,  true,  "10 +308 +13:256 +307 +13:512 +292 +13:4352 +13:8704 +32",
+                                              "full full full full full k32 wd|p"},
         {0,  false, "10 +32:256 +122:512 +276:256 +291:512 -276:256 +27:256",
                                               "k32 k122 k276 k291 quit spark -0.5 -0.5"},
         // A focus loss swallows them like any key.
@@ -178,19 +191,23 @@ const std::vector<std::string> kRun = {
 // clang-format on
 
 // Each case runs the program in a child echoing its calls to stderr: the first `calls`
-// of kRun, the line a player would get, SDL_Quit; its status says if a window opened.
+// of kRun, the lines a player would get, SDL_Quit; its status says if a window opened.
+// With `missing` pictures failed, one line after loading says how many and where.
 TEST(Startup, RunsInOrderOrReportsAWindowThatNeverOpened) {
     const char* const sdlSays = "SDL's own words";
     // clang-format off
-    const struct { Uint32 failing; bool noMode; const char* driver, *message; std::size_t calls; }
+    const struct { Uint32 failing; bool noMode; const char* driver, *message; std::size_t calls;
+                   int missing; }
     cases[] = {  // message: on stderr after "kessary: cannot open the window: "
-        {0,              false, "x11",       nullptr,                    kRun.size()},  // plays
-        {SDL_INIT_AUDIO, false, "x11",       nullptr,                    kRun.size()},  // silently
-        {SDL_INIT_VIDEO, false, "x11",       sdlSays,                    1},
-        {0,              true,  "x11",       sdlSays,                    13},
+        {0,              false, "x11",       nullptr,                    kRun.size(), 0},  // plays
+        {SDL_INIT_AUDIO, false, "x11",       nullptr,                    kRun.size(), 0},  // silently
+        {0,              false, "x11",       nullptr,                    kRun.size(), 2},
+        {0,              false, "x11",       nullptr,                    kRun.size(), 46},
+        {SDL_INIT_VIDEO, false, "x11",       sdlSays,                    1,           0},
+        {0,              true,  "x11",       sdlSays,                    13,          0},
         // No display: SDL 2 falls back to drawing where nobody would see the game.
-        {0,              false, "offscreen", "no display to show it on", 2},
-        {0,              false, "dummy",     "no display to show it on", 2},
+        {0,              false, "offscreen", "no display to show it on", 2,           0},
+        {0,              false, "dummy",     "no display to show it on", 2,           0},
     };
     // clang-format on
     for (const auto& row : cases) {
@@ -200,9 +217,17 @@ TEST(Startup, RunsInOrderOrReportsAWindowThatNeverOpened) {
         sdlStandin.videoDriver = row.driver;
         sdlStandin.error = sdlSays;
         sdlStandin.echo = true;
+        missingPictures = row.missing;
         std::string expected;
-        std::for_each(kRun.begin(), kRun.begin() + row.calls,
-                      [&](auto& call) { expected += call + "\n"; });
+        std::for_each(kRun.begin(), kRun.begin() + row.calls, [&](auto& call) {
+            expected += call + "\n";
+            if (call == "loadTextureSet" && row.missing > 0) {
+                expected += "kessary: " + std::to_string(row.missing) +
+                            " of 46 pictures could not be read from dat/img/ in the current "
+                            "folder; start the game from the folder that holds dat/, or run "
+                            "the installed kessary\n";
+            }
+        });
         if (row.message) {
             expected += std::string("kessary: cannot open the window: ") + row.message + "\n";
         }

@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """The real program under abuse on a headless X server, in a private copy of
 dat/: with bad pictures it plays and leaves by every way out with status 0 after
-the whole shutdown (traced by KESSARY_TRACE_LIBRARY), losing only those pictures;
-it writes nothing; it opens each picture once (strace); 10 s of play under
-valgrind leak nothing of ours."""
+the whole shutdown (traced by KESSARY_TRACE_LIBRARY), losing only those pictures
+and saying how many in one line; it writes nothing; it opens each picture once
+(strace); 10 s of play under valgrind leak nothing of ours."""
 
 import collections
 import contextlib
@@ -103,6 +103,9 @@ class BadPictures(unittest.TestCase):
                         self.assertLess(usage(game)[1], PEAK_MEMORY_KB)
                         leave(game)
                         self.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
+                        said = re.findall(r"^kessary: (\d+) of 46 pictures could not be read "
+                                          r"from dat/img/", game.stderr(), re.M)
+                        self.assertEqual(said, [str(len(spots))], "one line for the lost ones")
                     with open(os.path.join(work, "trace")) as trace:
                         calls = SHUTDOWN.fullmatch(trace.read())
                     self.assertTrue(calls, "incomplete shutdown")

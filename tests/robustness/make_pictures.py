@@ -77,6 +77,8 @@ def bad_pictures():
         "zip-bomb.png": png(16, 16, data=zeros(64)),
         "wild-palette-index.png": png(4, 4, PALETTE, palette=bytes(24),  # index 200 of 8 entries
                                       data=zlib.compress(b"\0\1\2\3\xc8" * 4)),
+        "palette-index-8-of-8.png": png(4, 4, PALETTE, palette=bytes(24),  # one past the last
+                                        data=zlib.compress(b"\0\1\2\3\x08" * 4)),
         # A transparent grey of 256, which no 8-bit pixel can be (SOIL's loader made it 0).
         "key-beyond-8-bits.png": png(16, 16, GREY, extra=chunk(b"tRNS", b"\1\0")),
         # A TGA header of a 65535 x 65535 true-colour image, then nothing.
@@ -107,6 +109,9 @@ def good_pictures():
         # One transparent colour: the grey one is the first row's fourth pixel, the RGB its first.
         "grey-key.png": png(16, 16, GREY, extra=chunk(b"tRNS", b"\0\x15")),
         "rgb-key.png": png(16, 16, extra=chunk(b"tRNS", b"\0\0\0\7\0\x0e")),
+        # Keyed on magenta, the largest 8-bit samples, beside a red that shares its first.
+        "rgb-key-magenta.png": png(2, 1, extra=chunk(b"tRNS", b"\0\xff\0\0\0\xff"),
+                                   data=zlib.compress(b"\0\xff\0\xff\xff\0\0")),
         "filtered.png": png(16, 10, RGBA, data=filtered(16, 10, 4)),
         "many-chunks.png": png(32, 24, extra=text, split=37),  # data in chunks of 37 bytes
         "widest.png": png(4096, 1, GREY),

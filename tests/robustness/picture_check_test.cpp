@@ -4,8 +4,11 @@
 // loader decodes from the same file, so reading once changed no texture.
 #include <SOIL.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -43,15 +46,41 @@ TEST(PictureCheck, RefusesEveryBadFileFast) {
     EXPECT_FALSE(decodePicture(nullptr, 0, kLargest, picture));
 }
 
-// Signature, checksums and end marker cover every byte: no prefix, no flipped bit passes.
+// Room for bytes that end right where an unreadable page begins, so that reading
+// one byte past them crashes the test rather than reading on unseen.
+class GuardedBytes {
+  public:
+    explicit GuardedBytes(std::size_t most)
+        : page_(static_cast<std::size_t>(sysconf(_SC_PAGESIZE))),
+          mapped_((most / page_ + 2) * page_),
+          base_(static_cast<unsigned char*>(
+              mmap(nullptr, mapped_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0))) {
+        guard_ = base_ + mapped_ - page_;
+        mprotect(guard_, page_, PROT_NONE);
+    }
+    ~GuardedBytes() { munmap(base_, mapped_); }
+    // The first `size` of `bytes`, placed against the guard page.
+    const unsigned char* place(const std::vector<unsigned char>& bytes, std::size_t size) {
+        return static_cast<unsigned char*>(std::memcpy(guard_ - size, bytes.data(), size));
+    }
+
+  private:
+    std::size_t page_, mapped_;
+    unsigned char *base_, *guard_;
+};
+
+// Signature, checksums and end marker cover every byte: no prefix, no flipped bit passes,
+// and no prefix is read past its end (a chunk walk trusting a length cut short would).
 TEST(PictureCheck, RefusesEveryPrefixAndEveryDamagedByte) {
     std::ifstream in(kPictures + "/good/many-chunks.png", std::ios::binary);
     std::vector<unsigned char> bytes(std::istreambuf_iterator<char>(in),
                                      std::istreambuf_iterator<char>{});
     Picture picture;
     ASSERT_TRUE(decodePicture(bytes.data(), bytes.size(), kLargest, picture));
+    GuardedBytes guarded(bytes.size());
     for (std::size_t at = 0; at < bytes.size(); ++at) {
-        EXPECT_FALSE(decodePicture(bytes.data(), at, kLargest, picture)) << "first " << at;
+        EXPECT_FALSE(decodePicture(guarded.place(bytes, at), at, kLargest, picture))
+            << "first " << at;
         bytes[at] ^= 0x01;
         EXPECT_FALSE(decodePicture(bytes.data(), bytes.size(), kLargest, picture)) << "flip " << at;
         bytes[at] ^= 0x01;
@@ -88,6 +117,7 @@ TEST(PictureCheck, GivesThePixelsSOILsLoaderDecodesForGoodAndShippedPictures) {
         {"palette-alpha.png", 4, 4},  // and their alpha, opaque past the alpha list
         {"grey-key.png",      2, 1},  // a transparent colour becomes alpha: the loader decodes
         {"rgb-key.png",       4, 3},  // the same bytes, but reports one channel too few
+        {"rgb-key-magenta.png", 4, 3},
         {"filtered.png",      4, 4},  // every row filter
         {"many-chunks.png",   3, 3},
         {"widest.png",        1, 1},
