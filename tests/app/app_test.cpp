@@ -61,18 +61,6 @@ void loadTextureSet() {
 
 namespace {
 
-// A joystick event of pad 0: a button pressed, or its first hat moved to `value`.
-SDL_Event padEvent(Uint8 type, Uint8 value) {
-    SDL_Event event{};
-    event.type = type;
-    if (type == SDL_JOYHATMOTION) {
-        event.jhat.value = value;
-    } else {
-        event.jbutton.state = SDL_PRESSED;
-    }
-    return event;
-}
-
 // Whole 30 ms steps, the rest carried (the stress test crosses the counter's wrap and a
 // stall); events in order. Each row runs the loop on a script ("10 lost +32; 30 -273": a
 // frame 10 ms on with a focus loss and a space press, one 30 ms later with an Up release;
@@ -89,9 +77,9 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
         {"gained",    activeEvent(1, SDL_APPINPUTFOCUS)},
         {"quit",      sdlEvent(SDL_QUIT)},                 // the window closed
         {"motion",    sdlEvent(SDL_MOUSEMOTION)},
-        {"padA",      padEvent(SDL_JOYBUTTONDOWN, 0)},     // pad 0's button 0
-        {"padUp",     padEvent(SDL_JOYHATMOTION, SDL_HAT_UP)},  // its hat
-        {"padCentre", padEvent(SDL_JOYHATMOTION, SDL_HAT_CENTERED)},
+        {"padA",      padEvent(SDL_JOYBUTTONDOWN, 0, 0, 1)},     // pad 0's button 0
+        {"padUp",     padEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_UP)},  // its hat
+        {"padCentre", padEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_CENTERED)},
     };
     const struct { Uint32 swapMs; bool over; const char* script, *calls; } cases[] = {
         {0,  false, "10; 10; 10; 10; 10; 10", "wd|pwd|pswd|pwd|pwd|pswd|p"},  // a step every 3rd

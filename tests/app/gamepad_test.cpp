@@ -34,7 +34,7 @@ void plugIn(const std::vector<PadShape>& shapes) {
 
 // "b3+" button 3 pressed, "b3-" released, "h0=9" hat 0 at up and left, "a1=-32768" axis 1
 // all the way; "1:" before a word makes it pad 1's.
-SDL_Event padEvent(const std::string& word) {
+SDL_Event padWordEvent(const std::string& word) {
     std::istringstream in(word);
     int pad = 0, index = 0, value = 0;
     if (word.find(':') != std::string::npos) {
@@ -43,22 +43,14 @@ SDL_Event padEvent(const std::string& word) {
     }
     const char kind = static_cast<char>(in.get());
     in >> index;
-    SDL_Event event{};
     if (kind == 'b') {
-        event.type = in.get() == '+' ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
-        event.jbutton = {event.type, Uint8(pad), Uint8(index),
-                         Uint8(event.type == SDL_JOYBUTTONDOWN)};
-    } else {
-        in.ignore();
-        in >> value;
-        event.type = kind == 'h' ? SDL_JOYHATMOTION : SDL_JOYAXISMOTION;
-        if (kind == 'h') {
-            event.jhat = {event.type, Uint8(pad), Uint8(index), Uint8(value)};
-        } else {
-            event.jaxis = {event.type, Uint8(pad), Uint8(index), Sint16(value)};
-        }
+        const bool down = in.get() == '+';
+        return padEvent(down ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP, Uint8(pad), Uint8(index), down);
     }
-    return event;
+    in.ignore();
+    in >> value;
+    return padEvent(kind == 'h' ? SDL_JOYHATMOTION : SDL_JOYAXISMOTION, Uint8(pad), Uint8(index),
+                    value);
 }
 
 // The keys each word of `script` stands for, word by word: "+273" Up pressed, "-273"
@@ -68,7 +60,7 @@ std::string keysOf(const std::string& script) {
     std::string keys;
     for (std::string word; words >> word;) {
         PadKey out[kMaxPadKeys];
-        const int count = padKeys(padEvent(word), out);
+        const int count = padKeys(padWordEvent(word), out);
         keys += keys.empty() ? "" : " ";
         keys += count == 0 ? "." : "";
         for (int i = 0; i < count; ++i) {

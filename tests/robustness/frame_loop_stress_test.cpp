@@ -41,14 +41,22 @@ void drawScene() {
     frameSteps = 0;
 }
 
-// A flood of every event the loop handles (focus losses swallow the Escape behind
+// A flood of every event the loop handles, pads' too (focus losses swallow the Escape behind
 // them, so none quits), then an hour of steps owed, then frames across the wrap.
 TEST(FrameLoopStress, SurvivesAFloodAnHourStallAndTheTickWrap) {
-    const SDL_Event cycle[] = {keyDownEvent(SDLK_SPACE),  keyDownEvent(SDLK_LEFT),
-                               keyUpEvent(SDLK_LEFT),     keyUpEvent(SDLK_UP),
-                               keyDownEvent(SDLK_z),      activeEvent(0, SDL_APPINPUTFOCUS),
-                               keyDownEvent(SDLK_ESCAPE), activeEvent(1, SDL_APPINPUTFOCUS),
-                               keyDownEvent(SDLK_a)};
+    const SDL_Event cycle[] = {keyDownEvent(SDLK_SPACE),
+                               keyDownEvent(SDLK_LEFT),
+                               keyUpEvent(SDLK_LEFT),
+                               keyUpEvent(SDLK_UP),
+                               keyDownEvent(SDLK_z),
+                               activeEvent(0, SDL_APPINPUTFOCUS),
+                               keyDownEvent(SDLK_ESCAPE),
+                               activeEvent(1, SDL_APPINPUTFOCUS),
+                               keyDownEvent(SDLK_a),
+                               padEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_LEFTUP),
+                               padEvent(SDL_JOYHATMOTION, 0, 0, SDL_HAT_RIGHTDOWN),
+                               padEvent(SDL_JOYAXISMOTION, 1, 1, -32768),
+                               padEvent(SDL_JOYBUTTONDOWN, 255, 255, 1)};
     std::vector<SDL_Event> flood;
     for (int i = 0; i < kFloodEvents; ++i) {
         flood.push_back(cycle[i % std::size(cycle)]);

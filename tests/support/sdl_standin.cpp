@@ -29,6 +29,18 @@ SDL_Event sdlEvent(Uint8 type, int value, Uint8 state) {
     return event;
 }
 
+SDL_Event padEvent(Uint8 type, Uint8 which, Uint8 index, int value) {
+    SDL_Event event{};
+    if (type == SDL_JOYHATMOTION) {
+        event.jhat = {type, which, index, static_cast<Uint8>(value)};
+    } else if (type == SDL_JOYAXISMOTION) {
+        event.jaxis = {type, which, index, static_cast<Sint16>(value)};
+    } else {
+        event.jbutton = {type, which, index, static_cast<Uint8>(value)};
+    }
+    return event;
+}
+
 void scriptFrame(Uint32 elapsedMs, std::vector<SDL_Event> events) {
     sdlStandin.script.push_back(sdlEvent(SDL_USEREVENT, static_cast<int>(elapsedMs)));
     sdlStandin.script.insert(sdlStandin.script.end(), events.begin(), events.end());

@@ -53,6 +53,9 @@ void scriptIdleFrames(int count, Uint32 elapsedMs);
 
 // An event of `type`; `value`: a key event's key, an SDL_ACTIVEEVENT's gain.
 SDL_Event sdlEvent(Uint8 type, int value = 0, Uint8 state = 0);
+// A pad's event: button `index` pressed (`value` 1) or released, hat `index` at
+// `value`, or axis `index` at `value`; `which` the pad.
+SDL_Event padEvent(Uint8 type, Uint8 which, Uint8 index, int value);
 // clang-format off
 inline SDL_Event keyDownEvent(SDLKey key) { return sdlEvent(SDL_KEYDOWN, key); }
 inline SDL_Event keyUpEvent(SDLKey key)   { return sdlEvent(SDL_KEYUP, key); }
