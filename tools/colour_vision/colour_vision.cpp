@@ -272,19 +272,30 @@ std::vector<std::string> shortfalls(const Measurement& measurement) {
     return lines;
 }
 
+namespace {
+
+// The rest of a table's header after its first two columns (a name and a number):
+// one column a view, each ruled with `rule`.
+std::string viewColumns(const char* rule) {
+    std::string header;
+    for (int v = 0; v < kViewCount; ++v) {
+        header += std::string(" ") + viewName(View(v)) + " |";
+    }
+    header += "\n|---|---:|";
+    for (int v = 0; v < kViewCount; ++v) {
+        header += rule;
+    }
+    return header + "\n";
+}
+
+}  // namespace
+
 std::string markdownTables(const Measurement& measurement) {
     std::string out =
         "CIEDE2000 between the inks of two groups; the bound holds in the four views, "
         "greyscale is shown for reference. A difference below its bound is in bold.\n\n"
-        "| pair | bound |";
-    for (int v = 0; v < kViewCount; ++v) {
-        out += std::string(" ") + viewName(View(v)) + " |";
-    }
-    out += "\n|---|---:|";
-    for (int v = 0; v < kViewCount; ++v) {
-        out += "---:|";
-    }
-    out += "\n";
+        "| pair | bound |" +
+        viewColumns("---:|");
     for (const PairDifference& pair : measurement.pairs) {
         out += "| " + pairName(pair) + " | " + fixed1(pair.bound) + " |";
         for (int v = 0; v < kViewCount; ++v) {
@@ -297,15 +308,8 @@ std::string markdownTables(const Measurement& measurement) {
     out +=
         "\nEach group's ink as seen in each view: its colour (sRGB), then its lightness L\\* "
         "(CIELAB, 0 black to 100 white), over the number of ink pixels pooled from its "
-        "faces.\n\n| group | ink pixels |";
-    for (int v = 0; v < kViewCount; ++v) {
-        out += std::string(" ") + viewName(View(v)) + " |";
-    }
-    out += "\n|---|---:|";
-    for (int v = 0; v < kViewCount; ++v) {
-        out += "---|";
-    }
-    out += "\n";
+        "faces.\n\n| group | ink pixels |" +
+        viewColumns("---|");
     for (int k = 0; k < kGroupCount; ++k) {
         const Group& group = kNumberedGroups[k];
         const GroupInk& ink = measurement.groups[k];

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "colour_vision.h"
+#include "pictures/sheet_layout.h"
 #include "render/picture_names.h"
 
 namespace cv = colour_vision;
@@ -82,21 +83,10 @@ constexpr int kCell = kFaceSize / 2;  // a face on the sheet: every 2 x 2 pixels
 constexpr int kGap = 6;
 constexpr int kMargin = 10;
 constexpr int kLabelHeight = 22;  // a panel's name above it
-constexpr int kColumns = 9;
-constexpr int kRows = 5;
+constexpr int kColumns = kSheetColumns;
+constexpr int kRows = kSheetFaceRows;
 constexpr int kSheetWidth = 2 * kMargin + kColumns * kCell + (kColumns - 1) * kGap;
 constexpr int kPanelHeight = kLabelHeight + 2 * kMargin + kRows * kCell + (kRows - 1) * kGap;
-constexpr int kNone = -1;
-
-// The 42 faces as the generator's own contact sheet lays them out.
-// clang-format off
-const int kSheetRows[kRows][kColumns] = {
-    { 0,  1,  2,  3,  4,  5,  6,  7,  8},         // a
-    { 9, 10, 11, 12, 13, 14, 15, 16, 17},         // b
-    {18, 19, 20, 21, 22, 23, 24, 25, 26},         // c
-    {27, 28, 29, kNone, 30, 31, 32, 33, kNone},   // d, e
-    {34, 35, 36, 37, kNone, 38, 39, 40, 41}};     // f, g
-// clang-format on
 
 // In play a tile is drawn at 10 % opacity every frame, shaking by up to 5 of
 // the 100 screen pixels it covers (6 of the picture's 128), under a 1 % white

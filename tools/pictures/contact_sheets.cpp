@@ -9,14 +9,15 @@
 #include <string>
 
 #include "picture_kit.h"
+#include "sheet_layout.h"
 
 namespace {
 
 constexpr double kCell = 100;  // a tile quad in the game, in screen pixels
 constexpr double kGap = 12;
 constexpr double kMargin = 20;
-constexpr int kColumns = 9;
-constexpr int kRows = 6;
+constexpr int kColumns = kSheetColumns;
+constexpr int kRows = kSheetRowCount;
 constexpr int kSheetWidth = int(2 * kMargin + kColumns * kCell + (kColumns - 1) * kGap);
 constexpr int kPanelHeight = int(2 * kMargin + kRows * kCell + (kRows - 1) * kGap);
 
@@ -24,18 +25,6 @@ constexpr double kTileAlpha = 0.1;   // a tile in the cursor column or in hand
 constexpr double kWashAlpha = 0.01;  // the white laid over the screen every frame
 constexpr int kFramesInPlay = 300;   // about as many as a tile stays in one place
 constexpr int kShakeSteps = 101;     // a shake is -5.0 .. +5.0 in steps of 0.1
-constexpr int kNone = -1;
-
-// Picture indexes per row; kNone leaves a cell empty.
-// clang-format off
-const int kSheetRows[kRows][kColumns] = {
-    { 0,  1,  2,  3,  4,  5,  6,  7,  8},                     // diamonds
-    { 9, 10, 11, 12, 13, 14, 15, 16, 17},                     // circles
-    {18, 19, 20, 21, 22, 23, 24, 25, 26},                     // bamboo
-    {27, 28, 29, kNone, 30, 31, 32, 33, kNone},               // dragons, winds
-    {34, 35, 36, 37, kNone, 38, 39, 40, 41},                  // flowers, seasons
-    {42, 43, 44, 45, kNone, kNone, kNone, kNone, kNone}};     // rewards
-// clang-format on
 
 enum class Look { kOpaque, kOneFrame, kInPlay };
 
