@@ -153,6 +153,20 @@ def wait_for_exit(game, timeout=EXIT_TIMEOUT):
     return game.process.wait(timeout=timeout)
 
 
+def quit_by_escape(game, tries=3):
+    """Presses Escape until the program exits; returns its status. A switch to or from
+    full screen may take the focus away for a moment, and the press right after a
+    focus loss is swallowed on purpose, so one Escape may not be enough there."""
+    for _ in range(tries - 1):
+        press(game, "Escape")
+        try:
+            return wait_for_exit(game, EXIT_TIMEOUT / tries)
+        except subprocess.TimeoutExpired:
+            pass
+    press(game, "Escape")
+    return wait_for_exit(game)
+
+
 def poll(game, what, look, timeout, interval=POLL_INTERVAL):
     """The first true result of `look()`; raises if the program exits first."""
     deadline = time.monotonic() + timeout

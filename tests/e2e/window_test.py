@@ -142,8 +142,7 @@ class BigScreen(unittest.TestCase):
                     # Escape from full screen quits as ever and leaves the screen as it was.
                     kh.press(game, keys)
                     wait_for_size(game, BIG_SCREEN)
-                    kh.press(game, "Escape")
-                    self.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
+                    self.assertEqual(kh.quit_by_escape(game), 0, game.stderr())
                     root = kh.x_tool(display, "xwininfo", "-root")
                     self.assertIn("Width: %d" % BIG_SCREEN[0], root)
                     self.assertIn("Height: %d" % BIG_SCREEN[1], root)
@@ -161,8 +160,7 @@ class BigScreen(unittest.TestCase):
                     if after_keys == SMALL_WINDOW:
                         time.sleep(NOT_SCALED_WAIT)
                     wait_for_size(game, after_keys)
-                    kh.press(game, "Escape")
-                    self.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
+                    self.assertEqual(kh.quit_by_escape(game), 0, game.stderr())
 
 
 if __name__ == "__main__":
