@@ -97,9 +97,7 @@ void reopenPads() {
         pad = Pad{};
     }
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-    if (SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0) {
-        openPads();
-    }
+    openGamepads();
 }
 
 // Replaces the arrows a direction holds with `now`: the ones that left are

@@ -97,8 +97,6 @@ constexpr int kPanelHeight = kLabelHeight + 2 * kMargin + kRows * kCell + (kRows
 // are even from -6 to 6 pixels either way), a frame turns the screen's s into
 // (1 - a)((1 - wash) s + wash) + a t, so s settles where that gives s again.
 // The screen blends its stored sRGB values, as GL does.
-constexpr double kTileAlpha = 0.1;
-constexpr double kWashAlpha = 0.01;
 constexpr int kShake = 6;
 
 // A cell's picture at face size, sRGB over white, 0..1 per component.

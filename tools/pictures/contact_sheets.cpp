@@ -21,10 +21,8 @@ constexpr int kRows = kSheetRowCount;
 constexpr int kSheetWidth = int(2 * kMargin + kColumns * kCell + (kColumns - 1) * kGap);
 constexpr int kPanelHeight = int(2 * kMargin + kRows * kCell + (kRows - 1) * kGap);
 
-constexpr double kTileAlpha = 0.1;   // a tile in the cursor column or in hand
-constexpr double kWashAlpha = 0.01;  // the white laid over the screen every frame
-constexpr int kFramesInPlay = 300;   // about as many as a tile stays in one place
-constexpr int kShakeSteps = 101;     // a shake is -5.0 .. +5.0 in steps of 0.1
+constexpr int kFramesInPlay = 300;  // about as many as a tile stays in one place
+constexpr int kShakeSteps = 101;    // a shake is -5.0 .. +5.0 in steps of 0.1
 
 enum class Look { kOpaque, kOneFrame, kInPlay };
 

@@ -1,12 +1,16 @@
 // Where each picture stands on the contact sheets: the tile faces in the rows their
-// groups make, then the rewards. The generator's sheets and the colour-vision sheets
-// both lay the faces out by it, so the two can be compared face for face.
+// groups make, then the rewards; and how faintly the game draws a tile, which the
+// sheets that show faces as in play repeat. The generator's sheets and the
+// colour-vision sheets both follow it, so the two can be compared face for face.
 #pragma once
 
 constexpr int kSheetColumns = 9;
 constexpr int kSheetFaceRows = 5;  // the 42 tile faces
 constexpr int kSheetRowCount = 6;  // then the rewards
 constexpr int kNone = -1;          // an empty cell
+
+constexpr double kTileAlpha = 0.1;   // a tile in the cursor column or in hand
+constexpr double kWashAlpha = 0.01;  // the white laid over the screen every frame
 
 // Picture indexes per row.
 // clang-format off
