@@ -45,31 +45,19 @@ const SharmaPair kSharma[] = {
 
 constexpr int kSize = 128;
 
-// 42 faces of cream, each with one square of ink of its group's colour
-// (sRGB 0..255) at the given corner; honours other than flowers and seasons
-// stay plain cream.
+// 42 faces, each numbered one cream but for a 30-pixel square of its group's ink
+// (sRGB 0..255) with its top left corner at (left, top); the honours, which are
+// not measured, stay empty.
 std::vector<cv::Face> squareFaces(const unsigned char (*colours)[3], int left, int top) {
-    std::vector<cv::Face> faces(kTileFaceCount);
-    for (int k = 0; k < kTileFaceCount; ++k) {
-        cv::Face& face = faces[k];
-        face.width = face.height = kSize;
-        face.rgba.assign(std::size_t(kSize) * kSize * 4, 255);
-        for (int i = 0; i < kSize * kSize; ++i) {
-            for (int c = 0; c < 3; ++c) {
-                face.rgba[i * 4 + c] = cv::kCream[c];
-            }
-        }
-        for (int g = 0; g < cv::kGroupCount; ++g) {
-            const cv::Group& group = cv::kNumberedGroups[g];
-            if (k < group.firstFace || k >= group.firstFace + group.faceCount) {
-                continue;
-            }
-            for (int y = top; y < top + 30; ++y) {
-                for (int x = left; x < left + 30; ++x) {
-                    for (int c = 0; c < 3; ++c) {
-                        face.rgba[(std::size_t(y) * kSize + x) * 4 + c] = colours[g][c];
-                    }
-                }
+    std::vector<cv::Face> faces(kTileFaceCount, cv::Face{"", kSize, kSize, {}});
+    for (int g = 0; g < cv::kGroupCount; ++g) {
+        const cv::Group& group = cv::kNumberedGroups[g];
+        for (int k = group.firstFace; k < group.firstFace + group.faceCount; ++k) {
+            for (int i = 0; i < kSize * kSize; ++i) {
+                const int x = i % kSize, y = i / kSize;
+                const bool ink = x >= left && x < left + 30 && y >= top && y < top + 30;
+                const unsigned char* rgb = ink ? colours[g] : cv::kCream;
+                faces[k].rgba.insert(faces[k].rgba.end(), {rgb[0], rgb[1], rgb[2], 255});
             }
         }
     }
