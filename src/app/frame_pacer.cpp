@@ -41,6 +41,7 @@ constexpr std::int32_t  kPictureThirds        = 50;   // 1000 / 60 ms, the sched
 constexpr std::uint32_t kMsPerSecond          = 1000;
 constexpr std::uint32_t kFastestUnpacedHz     = 63;   // a swap up to this fast counts as 60 Hz
 constexpr std::int32_t  kLookPasses           = 6;    // unslept passes in a row time the swap once
+constexpr std::uint32_t kTickGrainMs          = 1;    // they may have lasted up to this much longer
 constexpr int           kPicturesBetweenLooks = 180;  // while pacing: three seconds
 constexpr std::int32_t  kPaybackThirds        = 6;    // the most a picture is held back extra: 2 ms
 constexpr std::int32_t  kMostLeadThirds       = (kLookPasses + 2) * kPictureThirds;  // past a look
@@ -67,7 +68,11 @@ void forgetLook() {
 }
 
 // Adds a pass that began right after the previous swap; every few of them
-// decide whether to pace. A 60 Hz display mistaken for a faster one (a swap
+// decide whether to pace. Passes in a row are timed in whole milliseconds
+// from the first one's start to the last one's end, so together they may read
+// up to a millisecond short: a display is paced only if it would be faster
+// than 63 Hz even had they lasted that millisecond longer, and one at exactly
+// 63 Hz is left alone. A 60 Hz display mistaken for a faster one (a swap
 // that came back late) does little harm: the schedule starts at a swap, so in
 // step with the display, and the next look ends it.
 void lookAtPass(std::uint32_t passMs) {
@@ -75,7 +80,8 @@ void lookAtPass(std::uint32_t passMs) {
     if (++pacer.lookedPasses < kLookPasses) {
         return;
     }
-    const bool fast = pacer.lookedMs * kFastestUnpacedHz < kLookPasses * kMsPerSecond;
+    const std::uint32_t longestMs = pacer.lookedMs + kTickGrainMs;
+    const bool fast = longestMs * kFastestUnpacedHz < kLookPasses * kMsPerSecond;
     forgetLook();
     pacer.picturesSinceLook = 0;
     if (fast && !pacer.pacing) {

@@ -102,9 +102,10 @@ TEST(FramePacer, ShowsSixtyPicturesASecondOnEveryDisplay) {
         {"60 Hz",          {{60,    20, 60,    0.01}}},
         {"59.94 Hz",       {{59.94, 20, 59.94, 0.01}}},
         {"60.05 Hz",       {{60.05, 20, 60.05, 0.01}}},
-        // Either side of the 63 Hz bound (timed in whole milliseconds, 63 Hz itself is not
-        // told apart from a faster display).
+        // Either side of the 63 Hz bound, which swaps timed in whole milliseconds must not
+        // mistake for a faster display.
         {"62 Hz",          {{62,    20, 62,    0.01}}},
+        {"63 Hz",          {{63,    20, 63,    0.01}}},
         {"64 Hz",          {{64,    20, 60,    kAnyShare}}},
         {"60 Hz, loaded",  {{60,    20, 60,    0.01, 1, kWorkNs, 6 * kNsPerMs}}},
         {"50 Hz",          {{50,    20, 50,    0.0}}},
