@@ -63,6 +63,8 @@ TEST(WindowScale, IsSetBeforeTheModeUnlessThePlayerChoseOrTheLibraryCannotScale)
         {60, nullptr, "",      3840, 2160, "3"},      // an empty one is no choice
         {60, "0",     nullptr, 3840, 2160, nullptr},  // drawing goes straight to the window
         {15, nullptr, nullptr, 3840, 2160, nullptr},  // classic SDL 1.2: the same
+        {50, nullptr, nullptr, 3840, 2160, "3"},      // the first 1.2-on-SDL-2 release
+        {49, nullptr, nullptr, 3840, 2160, nullptr},
     };
     // clang-format on
     for (const auto& row : cases) {
