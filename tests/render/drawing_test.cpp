@@ -154,11 +154,14 @@ TEST(Scene, PreviewAlphaInSinglePrecisionAndTheRewardPictureByScoreBand) {
 
 TEST(FrameKeeping, OnlyWhereDrawingGoesStraightToTheWindowWithACopyEndingEachFrame) {
     // clang-format off
-    struct { GLint binding; GLint maxTextureSize; std::size_t keeps; } const cases[] = {
+    struct { GLint binding; GLint maxTextureSize; std::size_t keeps;
+             GLenum leftOver = GL_NO_ERROR; } const cases[] = {  // left over from start-up
         {0,  8192, 1},  // the window's own framebuffer
         {-1, 8192, 1},  // no framebuffer objects: the GL does not know the query
         {3,  8192, 0},  // a framebuffer object of the windowing library's
         {0,  512,  0},  // no texture can hold the window
+        {0,  1024, 1},  // the smallest that can
+        {3,  8192, 0, GL_INVALID_OPERATION},  // an old error is no answer to the query
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -166,6 +169,7 @@ TEST(FrameKeeping, OnlyWhereDrawingGoesStraightToTheWindowWithACopyEndingEachFra
         resetDrawing();
         glRecorder.framebufferBinding = c.binding;
         glRecorder.maxTextureSize = c.maxTextureSize;
+        glRecorder.pendingError = c.leftOver;
         setUpFrameKeeping();
         setUpFrameKeeping();                                 // a second set-up changes nothing
         ASSERT_EQ(glRecorder.nextTextureName - 1, c.keeps);  // the only texture made
