@@ -189,6 +189,7 @@ TEST(Startup, RunsInOrderOrReportsAWindowThatNeverOpened) {
     cases[] = {  // message: on stderr after "kessary: cannot open the window: "
         {0,              false, "x11",       nullptr,                    kRun.size(), 0},  // plays
         {SDL_INIT_AUDIO, false, "x11",       nullptr,                    kRun.size(), 0},  // silently
+        {0,              false, "x11",       nullptr,                    kRun.size(), 1},
         {0,              false, "x11",       nullptr,                    kRun.size(), 2},
         {0,              false, "x11",       nullptr,                    kRun.size(), 46},
         {SDL_INIT_VIDEO, false, "x11",       sdlSays,                    1,           0},
