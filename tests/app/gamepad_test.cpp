@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -91,11 +92,15 @@ TEST(Gamepad, MovesPressAndReleaseTheKeys) {
         // Buttons 11-14 are the d-pad only on a pad without a hat and with 15 buttons or more.
         {{kControllerPad}, "b11+ b14+ b11- b12+ b13+ b14- b10+",
                            "+273 +275 -273 +274 +276 -275 +0"},
+        // A release with no press (held when the pad was opened, or its press lost) and a
+        // press twice change nothing.
+        {{kControllerPad}, "b12- b12+ b12+ b12- b12-", ". +274 . -274 ."},
         {{kFourteenPad},   "b11+ b13-",                "+0 -0"},
         {{kHatAndFifteen}, "b11+ h0=8",                "+0 +276"},
         // Every pad plays, each with its own directions; pads beyond 16 are ignored.
         {{kHatPad, kControllerPad}, "h0=1 1:b11+ h0=0 1:b11-", "+273 +273 -273 -273"},
         {{kHatPad},        "16:b0+ 255:h0=1 15:b0+",   ". . +32"},
+        {{kHatPad},        "16:h0=1 16:h0=0 16:a0=32767 16:a0=0", ". . . ."},
         // Odd devices: every hat, axis and button at once, values at the ends.
         {{kOddPad},        "h3=255 h255=15 a7=-32768 b63+ h3=0",
                            "+273+275+274+276 +273+275+274+276 . +0 -273-275-274-276"},
@@ -151,6 +156,13 @@ TEST(Gamepad, LooksForNewPadsOnlyWhileAGameIsOver) {
     EXPECT_EQ(keysOf("1:b11+ h0=1"), ". .");
     rescanGamepads(true, kSettled + 2001);
     EXPECT_EQ(keysOf("1:b11- 1:b13+ h0=0"), "-273 +276 -273");
+
+    // Seventeen pads: the look opens sixteen, no more (a later look would not tell, as
+    // opening a seventeenth would write over the look's own timer).
+    plugIn(std::vector<PadShape>(17, kHatPad));
+    const std::vector<std::string>& log = sdlStandin.log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), "SDL_JoystickOpen 15"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "SDL_JoystickOpen 16"), 0);
 }
 
 }  // namespace
