@@ -66,8 +66,8 @@ namespace {
 // frame 10 ms on with a focus loss and a space press, one 30 ms later with an Up release;
 // "+13:256" Enter pressed with modifiers 256, the left Alt) from a spark drifting at
 // (0.5, -0.5), and gets the calls but clock and polls ("k<code> " key, "full " full screen
-// switched, "s" step, "w" wash, "d" scene, "|" swap, "p" pacing; pads are looked for only
-// after seconds of a game over), "quit" if the loop quit,
+// switched, "s" step ("s66 " sixty-six in a row), "w" wash, "d" scene, "|" swap, "p" pacing,
+// "look " pads looked for), "quit" if the loop quit,
 // the new spark.
 TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
     // clang-format off
@@ -113,6 +113,9 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
         // A pad's moves are the keys' own presses and releases, swallowed alike.
         {0,  false, "10 lost padA padUp padCentre padA", "k273 k32 wd|p spark 0.5 0.5"},
         {0,  true,  "10 padUp padCentre",     "k273 wd|p"},
+        // Pads are looked for two seconds after a game ended, never in play.
+        {0,  false, "10; 1990; 10",           "wd|ps66 wd|pswd|p"},
+        {0,  true,  "10; 1990; 10",           "wd|ps66 wd|pslook wd|p"},
     };
     // clang-format on
     for (const auto& row : cases) {
@@ -140,11 +143,26 @@ TEST(FrameLoop, StepsWholeThirtyMillisecondsAndDispatchesEvents) {
         gameState.spark = Spark{320.0f, 290.0f, 0.5f, -0.5f};
         runFrameLoop();
         std::ostringstream calls;
+        int steps = 0;  // in a row, so far
+        const auto showSteps = [&] {
+            calls << (steps > 3 ? "s" + std::to_string(steps) + " " : std::string(steps, 's'));
+            steps = 0;
+        };
         for (const std::string& entry : sdlStandin.log) {
-            if (entry != "SDL_GetTicks" && entry.rfind("SDL_PollEvent", 0) != 0) {
-                calls << (entry == "SDL_GL_SwapBuffers" ? "|" : entry);
+            if (entry == "s") {
+                ++steps;
+                continue;
+            }
+            showSteps();
+            if (entry == "SDL_GL_SwapBuffers") {
+                calls << "|";
+            } else if (entry == callEntry("SDL_QuitSubSystem", SDL_INIT_JOYSTICK)) {
+                calls << "look ";
+            } else if (entry.rfind("SDL_", 0) != 0) {  // clock, polls, rest of a look: left out
+                calls << entry;
             }
         }
+        showSteps();
         calls << (sdlStandin.scriptRanOut ? "" : "quit");
         if (gameState.spark.vx != 0.5f || gameState.spark.vy != -0.5f) {
             calls << " spark " << gameState.spark.vx << " " << gameState.spark.vy;
