@@ -167,7 +167,7 @@ void drawBambooTile(cairo_t* cr, int number) {
     }
 }
 
-// ---- dragons ------------------------------------------------------------
+// ---- dragons --------------------------------------------------------------
 
 // The three dragons share one emblem, a tall square seal, so that they read as
 // one group by shape as well as by their gold, and nothing on them looks like
@@ -177,8 +177,8 @@ void drawBambooTile(cairo_t* cr, int number) {
 // bar and the cross are that brown.
 constexpr double kSealY = 60;  // centre of the seal on the face
 constexpr double kSealW = 60, kSealH = 78, kSealRim = 12, kSealRadius = 6;
-constexpr double kSealOutline =
-    4;  // heavier than other emblems': the seal is the dragons' one mark
+// The seal's outline is heavier than other emblems': it is the dragons' one mark.
+constexpr double kSealOutline = 4;
 constexpr double kBarWidth = 16;
 constexpr double kBarReach = 10;  // how far the first dragon's bar stands out of the seal
 
