@@ -1,14 +1,15 @@
-// The numbered groups (the three suits, flowers, seasons) stay apart in the
-// committed pictures for colour-blind players too: the inks of two suits at
-// least 30 CIEDE2000 apart, of any two numbered groups at least 15, as seen
-// normally and with protanopia, deuteranopia and tritanopia (the Machado 2009
-// simulation at full severity). What is measured is in
+// The seven groups stay apart in the committed pictures for colour-blind
+// players too: by their frames and by their inks, two suits at least 30
+// CIEDE2000 apart and any two groups at least 15, as seen normally and with
+// protanopia, deuteranopia and tritanopia (the Machado 2009 simulation at
+// full severity). What is measured is in
 // tools/colour_vision/colour_vision.h; the colour science is checked here
 // against published numbers first, and the check against a repaint that
 // would undo it.
 #include <SOIL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -45,18 +46,24 @@ const SharmaPair kSharma[] = {
 
 constexpr int kSize = 128;
 
-// 42 faces, each numbered one cream but for a 30-pixel square of its group's ink
-// (sRGB 0..255) with its top left corner at (left, top); the honours, which are
-// not measured, stay empty.
-std::vector<cv::Face> squareFaces(const unsigned char (*colours)[3], int left, int top) {
+constexpr int kSquare = 30;
+const unsigned char kBlack[3] = {0, 0, 0};
+
+// 42 faces, each cream but for a 30-pixel square of its group's colour (sRGB
+// 0..255) with its top left corner at (left, top), and with a `border` of
+// black pixels all round.
+std::vector<cv::Face> squareFaces(const unsigned char (*colours)[3], int left, int top,
+                                  int border = 0) {
     std::vector<cv::Face> faces(kTileFaceCount, cv::Face{"", kSize, kSize, {}});
     for (int g = 0; g < cv::kGroupCount; ++g) {
-        const cv::Group& group = cv::kNumberedGroups[g];
+        const cv::Group& group = cv::kGroups[g];
         for (int k = group.firstFace; k < group.firstFace + group.faceCount; ++k) {
             for (int i = 0; i < kSize * kSize; ++i) {
                 const int x = i % kSize, y = i / kSize;
-                const bool ink = x >= left && x < left + 30 && y >= top && y < top + 30;
-                const unsigned char* rgb = ink ? colours[g] : cv::kCream;
+                const bool square =
+                    x >= left && x < left + kSquare && y >= top && y < top + kSquare;
+                const bool rim = std::min({x, y, kSize - 1 - x, kSize - 1 - y}) < border;
+                const unsigned char* rgb = rim ? kBlack : square ? colours[g] : cv::kCream;
                 faces[k].rgba.insert(faces[k].rgba.end(), {rgb[0], rgb[1], rgb[2], 255});
             }
         }
@@ -95,27 +102,44 @@ TEST(ColourVision, MatchesPublishedNumbersAndWhatEachBlindnessJoins) {
     EXPECT_GT(delta(blue, teal, cv::View::kDeuteranopia), 30.0);
 }
 
-// A face's ink is its colour wherever it stands; the check catches the
-// classic palette, whose red and green suits are one olive to a deuteranope.
-TEST(ColourVision, InkIsTheSameWhereverItStandsAndTheCheckCatchesRedAgainstGreen) {
-    const unsigned char classic[cv::kGroupCount][3] = {
-        {217, 31, 36}, {31, 92, 219}, {26, 158, 56}, {158, 51, 204}, {250, 128, 15}};
+// A face's ink is its colour wherever it stands on the paper; its frame is
+// what lies outside the paper on each row: a square touching the left edge,
+// a rim, not a square on the paper. The check catches the classic palette,
+// whose red and green suits are one olive to a deuteranope, and the gold
+// dragons against the orange seasons.
+TEST(ColourVision, InkIsTheSameWhereverItStandsFramesLieOutsideThePaper) {
+    const unsigned char classic[cv::kGroupCount][3] = {{217, 31, 36}, {31, 92, 219}, {26, 158, 56},
+                                                       {240, 158, 0}, {0, 153, 163}, {158, 51, 204},
+                                                       {250, 128, 15}};
     const cv::Measurement top = cv::measure(squareFaces(classic, 10, 10));
     const cv::Measurement bottom = cv::measure(squareFaces(classic, 80, 90));
+    const cv::Measurement edge = cv::measure(squareFaces(classic, 0, 50));
+    const cv::Measurement rimmed = cv::measure(squareFaces(classic, 50, 50, 3));
+    constexpr auto kFrame = int(cv::Measure::kFrame), kInk = int(cv::Measure::kInk);
+    constexpr long kSquarePixels = kSquare * kSquare, kRimPixels = kSize * kSize - 122 * 122;
     for (int g = 0; g < cv::kGroupCount; ++g) {
-        EXPECT_EQ(top.groups[g].pixels, 900L * cv::kNumberedGroups[g].faceCount);
+        const long faces = cv::kGroups[g].faceCount;
+        EXPECT_EQ(top.groups[kInk][g].pixels, kSquarePixels * faces);
+        EXPECT_EQ(top.groups[kFrame][g].pixels, 0L);
+        EXPECT_EQ(edge.groups[kFrame][g].pixels, kSquarePixels * faces);
+        EXPECT_EQ(rimmed.groups[kFrame][g].pixels, kRimPixels * faces);
+        EXPECT_EQ(rimmed.groups[kInk][g].pixels, (kRimPixels + kSquarePixels) * faces);
+        EXPECT_NEAR(rimmed.groups[kFrame][g].lab[0].L, 0.0, 1e-9);
         for (int v = 0; v < cv::kViewCount; ++v) {
-            EXPECT_DOUBLE_EQ(top.groups[g].lab[v].L, bottom.groups[g].lab[v].L);
+            EXPECT_DOUBLE_EQ(top.groups[kInk][g].lab[v].L, bottom.groups[kInk][g].lab[v].L);
+            EXPECT_DOUBLE_EQ(top.groups[kInk][g].lab[v].L, edge.groups[kFrame][g].lab[v].L);
         }
     }
-    bool redGreenCaught = false;
-    for (const std::string& line : cv::shortfalls(top)) {
-        redGreenCaught |= line.rfind("a diamonds / c bamboo, deuteranopia", 0) == 0;
+    int caught = 0;
+    for (const std::string& line : cv::shortfalls(edge)) {
+        caught += line.rfind("a diamonds / c bamboo, frame, deuteranopia", 0) == 0;
+        caught += line.rfind("a diamonds / c bamboo, ink, deuteranopia", 0) == 0;
+        caught += line.rfind("d dragons / g seasons, frame, protanopia", 0) == 0;
     }
-    EXPECT_TRUE(redGreenCaught) << cv::markdownTables(top);
+    EXPECT_EQ(caught, 3) << cv::markdownTables(edge);
 }
 
-TEST(CommittedPictures, NumberedGroupsStayApartInEveryColourVision) {
+TEST(CommittedPictures, GroupsStayApartInEveryColourVision) {
     std::vector<cv::Face> faces(kTileFaceCount);
     for (int k = 0; k < kTileFaceCount; ++k) {
         cv::Face& face = faces[k];
@@ -130,9 +154,11 @@ TEST(CommittedPictures, NumberedGroupsStayApartInEveryColourVision) {
         SOIL_free_image_data(data);
     }
     const cv::Measurement measurement = cv::measure(faces);
-    for (int g = 0; g < cv::kGroupCount; ++g) {  // a mark, a rim: thousands of pixels a face
-        EXPECT_GT(measurement.groups[g].pixels, 2000L * cv::kNumberedGroups[g].faceCount)
-            << cv::kNumberedGroups[g].name;
+    for (int g = 0; g < cv::kGroupCount; ++g) {  // a rim: thousands of pixels a face
+        for (int m = 0; m < cv::kMeasureCount; ++m) {
+            EXPECT_GT(measurement.groups[m][g].pixels, 2000L * cv::kGroups[g].faceCount)
+                << cv::kGroups[g].name << ", " << cv::measureName(cv::Measure(m));
+        }
     }
     const std::vector<std::string> shortfalls = cv::shortfalls(measurement);
     for (const std::string& line : shortfalls) {

@@ -1,6 +1,6 @@
 // The colour science of colour_vision.h: sRGB, the Machado (2009) matrices,
-// CIELAB and CIEDE2000 (after Sharma, Wu and Dalal, 2005), and the inks of
-// the numbered groups.
+// CIELAB and CIEDE2000 (after Sharma, Wu and Dalal, 2005), and the groups'
+// frames and inks.
 #include "colour_vision.h"
 
 #include <algorithm>
@@ -36,6 +36,7 @@ constexpr double kWhiteX = 0.95047, kWhiteY = 1.0, kWhiteZ = 1.08883;
 
 const char* const kViewNames[kViewCount] = {"as is", "protanopia", "deuteranopia", "tritanopia",
                                             "greyscale"};
+const char* const kMeasureNames[kMeasureCount] = {"frame", "ink"};
 
 double clamp01(double v) {
     return std::min(1.0, std::max(0.0, v));
@@ -84,18 +85,20 @@ std::string fixed1(double v) {
 }
 
 std::string pairName(const PairDifference& pair) {
-    const Group& one = kNumberedGroups[pair.one];
-    const Group& other = kNumberedGroups[pair.other];
+    const Group& one = kGroups[pair.one];
+    const Group& other = kGroups[pair.other];
     return std::string(1, one.letter) + " " + one.name + " / " + other.letter + " " + other.name;
 }
 
 }  // namespace
 
 // clang-format off
-const std::array<Group, kGroupCount> kNumberedGroups = {{
+const std::array<Group, kGroupCount> kGroups = {{
     {'a', "diamonds", 0,  9, true},
     {'b', "circles",  9,  9, true},
     {'c', "bamboo",   18, 9, true},
+    {'d', "dragons",  27, 3, false},
+    {'e', "winds",    30, 4, false},
     {'f', "flowers",  34, 4, false},
     {'g', "seasons",  38, 4, false},
 }};
@@ -103,6 +106,10 @@ const std::array<Group, kGroupCount> kNumberedGroups = {{
 
 const char* viewName(View view) {
     return kViewNames[int(view)];
+}
+
+const char* measureName(Measure measure) {
+    return kMeasureNames[int(measure)];
 }
 
 double decodeSrgb(double encoded) {
@@ -215,43 +222,74 @@ bool isInk(const unsigned char* rgba) {
 }
 
 double boundBetween(const Group& one, const Group& other) {
-    return one.suit && other.suit ? kSuitBound : kNumberedBound;
+    return one.suit && other.suit ? kSuitBound : kGroupBound;
 }
+
+namespace {
+
+// Adds each ink pixel of `face`, seen in every view, to the frame's sums or
+// only to the ink's: a pixel is frame when its row has no cream on one side of it.
+void addFace(const Face& face, Linear (*sums)[kViewCount], long* pixels) {
+    for (int y = 0; y < face.height; ++y) {
+        const unsigned char* row = &face.rgba.at(std::size_t(y) * face.width * 4);
+        int firstCream = face.width, lastCream = -1;
+        for (int x = 0; x < face.width; ++x) {
+            if (row[x * 4 + 3] == 255 && !isInk(&row[x * 4])) {
+                firstCream = std::min(firstCream, x);
+                lastCream = x;
+            }
+        }
+        for (int x = 0; x < face.width; ++x) {
+            if (!isInk(&row[x * 4])) {
+                continue;
+            }
+            const bool frame = x < firstCream || x > lastCream;
+            const Linear colour = fromSrgb8(&row[x * 4]);
+            for (int m = 0; m < kMeasureCount; ++m) {
+                if (Measure(m) == Measure::kFrame && !frame) {
+                    continue;
+                }
+                ++pixels[m];
+                for (int v = 0; v < kViewCount; ++v) {
+                    const Linear seen = see(colour, View(v));
+                    sums[m][v].r += seen.r;
+                    sums[m][v].g += seen.g;
+                    sums[m][v].b += seen.b;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
 
 Measurement measure(const std::vector<Face>& faces) {
     Measurement result;
     for (int k = 0; k < kGroupCount; ++k) {
-        const Group& group = kNumberedGroups[k];
-        GroupInk& ink = result.groups[k];
-        Linear sum[kViewCount] = {};
+        const Group& group = kGroups[k];
+        Linear sums[kMeasureCount][kViewCount] = {};
+        long pixels[kMeasureCount] = {};
         for (int f = group.firstFace; f < group.firstFace + group.faceCount; ++f) {
-            const Face& face = faces.at(f);
-            for (std::size_t p = 0; p + 3 < face.rgba.size(); p += 4) {
-                const unsigned char* pixel = &face.rgba[p];
-                if (!isInk(pixel)) {
-                    continue;
-                }
-                ++ink.pixels;
-                const Linear colour = fromSrgb8(pixel);
-                for (int v = 0; v < kViewCount; ++v) {
-                    const Linear seen = see(colour, View(v));
-                    sum[v].r += seen.r;
-                    sum[v].g += seen.g;
-                    sum[v].b += seen.b;
-                }
-            }
+            addFace(faces.at(f), sums, pixels);
         }
-        const double n = ink.pixels > 0 ? double(ink.pixels) : 1.0;
-        for (int v = 0; v < kViewCount; ++v) {
-            ink.mean[v] = {sum[v].r / n, sum[v].g / n, sum[v].b / n};
-            ink.lab[v] = toLab(ink.mean[v]);
+        for (int m = 0; m < kMeasureCount; ++m) {
+            GroupColour& colour = result.groups[m][k];
+            colour.pixels = pixels[m];
+            const double n = pixels[m] > 0 ? double(pixels[m]) : 1.0;
+            for (int v = 0; v < kViewCount; ++v) {
+                colour.mean[v] = {sums[m][v].r / n, sums[m][v].g / n, sums[m][v].b / n};
+                colour.lab[v] = toLab(colour.mean[v]);
+            }
         }
     }
     for (int i = 0; i < kGroupCount; ++i) {
         for (int j = i + 1; j < kGroupCount; ++j) {
-            PairDifference pair{i, j, boundBetween(kNumberedGroups[i], kNumberedGroups[j]), {}};
-            for (int v = 0; v < kViewCount; ++v) {
-                pair.delta[v] = ciede2000(result.groups[i].lab[v], result.groups[j].lab[v]);
+            PairDifference pair{i, j, boundBetween(kGroups[i], kGroups[j]), {}};
+            for (int m = 0; m < kMeasureCount; ++m) {
+                for (int v = 0; v < kViewCount; ++v) {
+                    pair.delta[m][v] =
+                        ciede2000(result.groups[m][i].lab[v], result.groups[m][j].lab[v]);
+                }
             }
             result.pairs.push_back(pair);
         }
@@ -262,10 +300,13 @@ Measurement measure(const std::vector<Face>& faces) {
 std::vector<std::string> shortfalls(const Measurement& measurement) {
     std::vector<std::string> lines;
     for (const PairDifference& pair : measurement.pairs) {
-        for (int v = 0; v < kCheckedViewCount; ++v) {
-            if (!(pair.delta[v] >= pair.bound)) {
-                lines.push_back(pairName(pair) + ", " + viewName(View(v)) + ": " +
-                                fixed1(pair.delta[v]) + " < " + fixed1(pair.bound));
+        for (int m = 0; m < kMeasureCount; ++m) {
+            for (int v = 0; v < kCheckedViewCount; ++v) {
+                if (!(pair.delta[m][v] >= pair.bound)) {
+                    lines.push_back(pairName(pair) + ", " + measureName(Measure(m)) + ", " +
+                                    viewName(View(v)) + ": " + fixed1(pair.delta[m][v]) + " < " +
+                                    fixed1(pair.bound));
+                }
             }
         }
     }
@@ -291,34 +332,38 @@ std::string viewColumns(const char* rule) {
 }  // namespace
 
 std::string markdownTables(const Measurement& measurement) {
-    std::string out =
-        "CIEDE2000 between the inks of two groups; the bound holds in the four views, "
-        "greyscale is shown for reference. A difference below its bound is in bold.\n\n"
-        "| pair | bound |" +
-        viewColumns("---:|");
-    for (const PairDifference& pair : measurement.pairs) {
-        out += "| " + pairName(pair) + " | " + fixed1(pair.bound) + " |";
-        for (int v = 0; v < kViewCount; ++v) {
-            const std::string value = fixed1(pair.delta[v]);
-            const bool short_ = v < kCheckedViewCount && !(pair.delta[v] >= pair.bound);
-            out += " " + (short_ ? "**" + value + "**" : value) + " |";
+    const char* const kWhat[kMeasureCount] = {
+        "the frames (rim and bevel, outside the paper)",
+        "the inks (all that is not paper: frame, outlines, marks, pictures)"};
+    std::string out;
+    for (int m = 0; m < kMeasureCount; ++m) {
+        out += std::string(m > 0 ? "\n" : "") + "CIEDE2000 between " + kWhat[m] +
+               " of two groups; the bound holds in the four views, greyscale is shown for "
+               "reference. A difference below its bound is in bold.\n\n| pair | bound |" +
+               viewColumns("---:|");
+        for (const PairDifference& pair : measurement.pairs) {
+            out += "| " + pairName(pair) + " | " + fixed1(pair.bound) + " |";
+            for (int v = 0; v < kViewCount; ++v) {
+                const std::string value = fixed1(pair.delta[m][v]);
+                const bool short_ = v < kCheckedViewCount && !(pair.delta[m][v] >= pair.bound);
+                out += " " + (short_ ? "**" + value + "**" : value) + " |";
+            }
+            out += "\n";
         }
-        out += "\n";
-    }
-    out +=
-        "\nEach group's ink as seen in each view: its colour (sRGB), then its lightness L\\* "
-        "(CIELAB, 0 black to 100 white), over the number of ink pixels pooled from its "
-        "faces.\n\n| group | ink pixels |" +
-        viewColumns("---|");
-    for (int k = 0; k < kGroupCount; ++k) {
-        const Group& group = kNumberedGroups[k];
-        const GroupInk& ink = measurement.groups[k];
-        out += std::string("| ") + group.letter + " " + group.name + " | " +
-               std::to_string(ink.pixels) + " |";
-        for (int v = 0; v < kViewCount; ++v) {
-            out += " `" + hex(ink.mean[v]) + "` L\\* " + fixed1(ink.lab[v].L) + " |";
+        out += std::string("\nEach group's ") + measureName(Measure(m)) +
+               " as seen in each view: its colour (sRGB), then its lightness L\\* (CIELAB, 0 "
+               "black to 100 white), over the number of pixels pooled from its faces.\n\n"
+               "| group | pixels |" +
+               viewColumns("---|");
+        for (int k = 0; k < kGroupCount; ++k) {
+            const GroupColour& colour = measurement.groups[m][k];
+            out += std::string("| ") + kGroups[k].letter + " " + kGroups[k].name + " | " +
+                   std::to_string(colour.pixels) + " |";
+            for (int v = 0; v < kViewCount; ++v) {
+                out += " `" + hex(colour.mean[v]) + "` L\\* " + fixed1(colour.lab[v].L) + " |";
+            }
+            out += "\n";
         }
-        out += "\n";
     }
     return out;
 }

@@ -1,21 +1,25 @@
-// How far apart the tile groups' colours stand, as seen with normal colour
-// vision and with the three full colour blindnesses, measured from the tile
-// faces' own pixels. Standard library only: the picture test links it with
-// SOIL's loader, the kessary_colour_vision tool with libpng.
+// How far apart the seven tile groups' colours stand, as seen with normal
+// colour vision and with the three full colour blindnesses, measured from the
+// tile faces' own pixels. Standard library only: the picture test links it
+// with SOIL's loader, the kessary_colour_vision tool with libpng.
 //
 // A view is a way of seeing a pixel: as it is, through the Machado, Oliveira
 // and Fernandes (2009) simulation of protanopia, deuteranopia or tritanopia
 // at severity 1.0 (applied in linear RGB: decode sRGB, multiply, clamp to
 // 0..1, encode), or in greyscale (the pixel's luminance Y as a grey).
 //
-// The ink of a face is what a player sees of it besides its cream face: the
-// mean colour, in linear light, of its opaque pixels that are not cream (the
-// backing that shows as the tile's rim and thick lower edge, the outlines,
-// the numeral or picture, the emblem). Where on the face a pixel stands does
-// not count, only its colour. A group's ink pools the pixels of all its
-// faces. Each pixel is seen in the view first and then averaged, so a view's
-// ink is the mean of what that eye sees. Differences are CIEDE2000 between
-// inks in CIELAB (D65 white, sRGB primaries).
+// Each group is measured two ways, both over the opaque pixels of its faces
+// that are not cream paper. The ink is all of them: the backing that shows as
+// the tile's rim and thick lower edge, the outlines, the numeral, letter or
+// picture, the emblem. The frame is those of them that lie outside the paper
+// on their row (left of a row's first cream pixel or right of its last, or
+// anywhere on a row with no cream): the rim and bevel around the paper, which
+// is what the eye takes in of a faint, shaking tile at a glance. Where inside
+// the frame or the paper a pixel stands does not count, only its colour. A
+// group pools the pixels of all its faces. Each pixel is seen in the view
+// first and then averaged, in linear light, so a view's colour is the mean of
+// what that eye sees. Differences are CIEDE2000 in CIELAB (D65 white, sRGB
+// primaries).
 #pragma once
 
 #include <array>
@@ -53,8 +57,12 @@ constexpr int kCreamTolerance = 6;  // per channel: antialiased cream still coun
 // Opaque and not cream.
 bool isInk(const unsigned char* rgba);
 
-// The groups whose tiles carry the numbers 1 to 4 or 1 to 9, and so can be
-// mistaken for one another: the three suits, flowers and seasons.
+// The two ways a group's colour is measured.
+enum class Measure { kFrame, kInk };
+constexpr int kMeasureCount = 2;
+const char* measureName(Measure measure);  // "frame", "ink"
+
+// The seven groups: the three suits, dragons, winds, flowers and seasons.
 struct Group {
     char letter;
     const char* name;
@@ -62,12 +70,12 @@ struct Group {
     int faceCount;
     bool suit;
 };
-constexpr int kGroupCount = 5;
-extern const std::array<Group, kGroupCount> kNumberedGroups;
+constexpr int kGroupCount = 7;
+extern const std::array<Group, kGroupCount> kGroups;
 
-// The bounds, in CIEDE2000 units, that every checked view keeps.
-constexpr double kSuitBound = 30.0;      // between two suits
-constexpr double kNumberedBound = 15.0;  // between any two numbered groups
+// The bounds, in CIEDE2000 units, that both measures keep in every checked view.
+constexpr double kSuitBound = 30.0;   // between two suits
+constexpr double kGroupBound = 15.0;  // between any two groups
 double boundBetween(const Group& one, const Group& other);
 
 // One tile face: straight 8-bit RGBA, row after row.
@@ -77,31 +85,33 @@ struct Face {
     std::vector<unsigned char> rgba;
 };
 
-struct GroupInk {
+// One group's colour by one measure.
+struct GroupColour {
     Linear mean[kViewCount];
     Lab lab[kViewCount];
-    long pixels = 0;  // ink pixels over all the group's faces
+    long pixels = 0;  // over all the group's faces
 };
 
 struct PairDifference {
-    int one, other;  // indexes into kNumberedGroups
+    int one, other;  // indexes into kGroups
     double bound;
-    double delta[kViewCount];  // CIEDE2000 between the two groups' inks
+    double delta[kMeasureCount][kViewCount];  // CIEDE2000 between the two groups' colours
 };
 
 struct Measurement {
-    std::array<GroupInk, kGroupCount> groups;
-    std::vector<PairDifference> pairs;  // every pair of numbered groups, in order
+    std::array<GroupColour, kGroupCount> groups[kMeasureCount];
+    std::vector<PairDifference> pairs;  // every pair of groups, in order
 };
 
 // `faces` holds the 42 tile faces in the picture list's order.
 Measurement measure(const std::vector<Face>& faces);
 
-// One line per pair and checked view below its bound; empty when all hold.
+// One line per pair, measure and checked view below its bound, as
+// "a diamonds / b circles, frame, protanopia: 12.3 < 30.0"; empty when all hold.
 std::vector<std::string> shortfalls(const Measurement& measurement);
 
-// The tables in Markdown: the pairs' differences by view, then each group's
-// ink (as sRGB hex and CIELAB L*) by view.
+// The tables in Markdown, a pair of them a measure: the pairs' differences by
+// view, then each group's colour (as sRGB hex and CIELAB L*) by view.
 std::string markdownTables(const Measurement& measurement);
 
 }  // namespace colour_vision

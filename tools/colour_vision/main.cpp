@@ -1,6 +1,7 @@
-// kessary_colour_vision: how far apart the numbered groups' colours stand in
-// the shipped tile faces, with normal colour vision and the three full colour
-// blindnesses (see colour_vision.h for what is measured and how).
+// kessary_colour_vision: how far apart the seven groups' colours stand in the
+// shipped tile faces, by their frames and by their inks, with normal colour
+// vision and the three full colour blindnesses (see colour_vision.h for what
+// is measured and how).
 //
 //   kessary_colour_vision [IMG_FOLDER]
 //       reads the 42 tile faces from IMG_FOLDER (default dat/img) and prints

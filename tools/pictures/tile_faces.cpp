@@ -4,11 +4,11 @@
 // and one big dark mark. Suit tiles (a, b, c) carry a numeral over a large
 // emblem whose outline alone tells the suit; winds carry a big letter over a
 // compass; flowers and seasons a big picture over a smaller index; the three
-// dragons, the most valuable group, a gold backing and one large emblem each.
+// dragons, the most valuable group, a gold backing and one seal each.
 //
-// The numbered groups' colours are chosen to stay apart for colour-blind
-// players too (docs/colour-vision.md has the measurements, and a test holds
-// them to it): see the table of group styles below.
+// The seven groups' colours are chosen to stay apart for colour-blind players
+// too (docs/colour-vision.md has the measurements, and a test holds them to
+// it): see the table of group styles below.
 #include <cmath>
 #include <iterator>
 #include <string>
@@ -54,23 +54,25 @@ Rgb shade(Rgb ink) {
 // A tile's colour in play is mostly its rim (outline and backing), so that is
 // where the groups differ. Red and green fall together for protanopes and
 // deuteranopes, blue and green for tritanopes, but lightness survives every
-// view, so the suits keep their hues and stand on three steps of lightness:
-// the dark red diamonds and the deep blue circles apart by hue in every view,
-// the pale jade bamboo far lighter than both (its mark and emblem stay dark
-// enough to read). Flowers are a light lavender, lighter than the circles
-// they turn into for red-green blind eyes; seasons a deep orange, between the
-// dark diamonds and the pale bamboo, with more colour than either.
+// view, so the groups stand on three steps of lightness and differ by hue
+// within a step. Dark: the red diamonds and the deep blue circles, apart by
+// hue in every view. Middle: the teal winds, violet flowers and orange
+// seasons, which each blindness sees as grey, blue and yellow (protanopes and
+// deuteranopes) or as teal, mauve and red (tritanopes). Light: the pale jade
+// bamboo and the gold dragons, a pale yellowish grey against a strong yellow,
+// or cyan against pink. A light group's rim is a mid shade of its colour
+// rather than a dark one, and its marks stay dark enough to read.
 const Rgb kDiamondsInk = {0.36, 0.00, 0.05}, kCirclesInk = {0.02, 0.12, 0.46};
-const Rgb kDragonsInk = {0.40, 0.26, 0.00}, kWindsInk = {0.00, 0.26, 0.30};
+const Rgb kDragonsInk = {0.36, 0.22, 0.00};
 
 // clang-format off
 //                              backing             ink                 fill                outline
 const GroupStyle kDiamonds = {{0.60, 0.04, 0.10}, kDiamondsInk,       {0.66, 0.05, 0.12}, shade(kDiamondsInk)};  // a
 const GroupStyle kCircles  = {{0.12, 0.36, 0.84}, kCirclesInk,        {0.14, 0.40, 0.88}, shade(kCirclesInk)};   // b
 const GroupStyle kBamboo   = {{0.64, 0.96, 0.82}, {0.02, 0.36, 0.14}, {0.22, 0.66, 0.44}, {0.36, 0.76, 0.56}};   // c
-const GroupStyle kDragons  = {{0.94, 0.62, 0.00}, kDragonsInk,        {0.98, 0.78, 0.10}, shade(kDragonsInk)};   // d
-const GroupStyle kWinds    = {{0.00, 0.60, 0.64}, kWindsInk,          {0.00, 0.62, 0.66}, shade(kWindsInk)};     // e
-const GroupStyle kFlowers  = {{0.76, 0.64, 0.99}, {0.30, 0.06, 0.48}, {0.80, 0.66, 0.99}, {0.56, 0.38, 0.84}};   // f
+const GroupStyle kDragons  = {{1.00, 0.82, 0.10}, kDragonsInk,        {1.00, 0.86, 0.24}, {0.81, 0.59, 0.05}};   // d
+const GroupStyle kWinds    = {{0.24, 0.72, 0.70}, {0.00, 0.26, 0.30}, {0.14, 0.60, 0.58}, {0.04, 0.32, 0.32}};   // e
+const GroupStyle kFlowers  = {{0.68, 0.60, 1.00}, {0.30, 0.06, 0.48}, {0.80, 0.66, 0.99}, {0.36, 0.26, 0.72}};   // f
 const GroupStyle kSeasons  = {{0.94, 0.48, 0.06}, {0.46, 0.18, 0.00}, {0.96, 0.54, 0.10}, {0.56, 0.26, 0.02}};   // g
 // clang-format on
 
@@ -167,81 +169,54 @@ void drawBambooTile(cairo_t* cr, int number) {
 
 // ---- dragons --------------------------------------------------------------
 
-constexpr double kDragonY = 60;  // centre of the big emblem on the face
+// The three dragons share one emblem, a tall square seal, so that they read as
+// one group by shape as well as by their gold, and nothing on them looks like
+// a season's or a flower's picture: the first has a bar through its seal from
+// top to bottom, the second a cross inside it, the third (the white dragon)
+// is the seal alone. The seal is gold outlined in the dragons' dark brown, the
+// bar and the cross are that brown.
+constexpr double kSealY = 60;  // centre of the seal on the face
+constexpr double kSealW = 60, kSealH = 78, kSealRim = 12, kSealRadius = 6;
+// The seal's outline is heavier than other emblems': it is the dragons' one mark.
+constexpr double kSealOutline = 4;
+constexpr double kBarWidth = 16;
+constexpr double kBarReach = 10;  // how far the first dragon's bar stands out of the seal
 
-// Red dragon: a flame, a red tongue around an orange heart.
-void flamePath(cairo_t* cr, double cx, double baseY, double size) {
-    cairo_move_to(cr, cx, baseY);
-    cairo_curve_to(cr, cx - size * 0.75, baseY, cx - size * 0.8, baseY - size * 0.7,
-                   cx - size * 0.35, baseY - size * 1.05);
-    cairo_curve_to(cr, cx - size * 0.3, baseY - size * 0.75, cx - size * 0.1, baseY - size * 0.7,
-                   cx - size * 0.05, baseY - size * 0.8);
-    cairo_curve_to(cr, cx - size * 0.05, baseY - size * 1.1, cx + size * 0.2, baseY - size * 1.3,
-                   cx + size * 0.15, baseY - size * 1.5);
-    cairo_curve_to(cr, cx + size * 0.75, baseY - size * 1.1, cx + size * 0.85, baseY - size * 0.3,
-                   cx + size * 0.55, baseY - size * 0.15);
-    cairo_curve_to(cr, cx + size * 0.4, baseY, cx + size * 0.2, baseY, cx, baseY);
-    cairo_close_path(cr);
+void drawSeal(cairo_t* cr, const GroupStyle& style) {
+    const double left = kCentreX - kSealW / 2, top = kSealY - kSealH / 2;
+    roundedRectPath(cr, left, top, kSealW, kSealH, kSealRadius);
+    roundedRectPath(cr, left + kSealRim, top + kSealRim, kSealW - 2 * kSealRim,
+                    kSealH - 2 * kSealRim, kSealRadius / 2);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    fillAndOutline(cr, style.fill, style.ink, kSealOutline);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
 }
 
-void drawRedDragon(cairo_t* cr) {
-    const Rgb red = {0.90, 0.06, 0.08}, orange = {1.00, 0.60, 0.05};
-    const Rgb dark = {0.36, 0.00, 0.02};
-    flamePath(cr, kCentreX, kDragonY + 38, 52);
-    fillAndOutline(cr, red, dark, 4.0);
-    flamePath(cr, kCentreX + 2, kDragonY + 32, 24);
-    fillAndOutline(cr, orange, dark, 2.0);
+// A bar through the seal, standing out of it above and below.
+void drawSealBar(cairo_t* cr, const GroupStyle& style) {
+    const double reach = kSealH / 2 + kBarReach;
+    cairo_rectangle(cr, kCentreX - kBarWidth / 2, kSealY - reach, kBarWidth, 2 * reach);
+    fillAndOutline(cr, style.ink, style.ink, 1.0);
 }
 
-// Green dragon: a jade leaf with its veins.
-void drawGreenDragon(cairo_t* cr) {
-    const Rgb green = {0.08, 0.62, 0.16}, dark = {0.00, 0.24, 0.04};
-    const double half = 40;
-    cairo_save(cr);
-    cairo_translate(cr, kCentreX, kDragonY);
-    cairo_rotate(cr, radians(35));
-    cairo_move_to(cr, 0, -half);
-    cairo_curve_to(cr, half * 0.75, -half * 0.45, half * 0.75, half * 0.45, 0, half);
-    cairo_curve_to(cr, -half * 0.75, half * 0.45, -half * 0.75, -half * 0.45, 0, -half);
-    cairo_close_path(cr);
-    fillAndOutline(cr, green, dark, 4.0);
-    cairo_move_to(cr, 0, -half * 0.8);
-    cairo_line_to(cr, 0, half * 1.25);
-    for (double y : {-0.45, -0.1, 0.25}) {
-        cairo_move_to(cr, 0, half * (y + 0.25));
-        cairo_line_to(cr, -half * 0.32, half * y);
-        cairo_move_to(cr, 0, half * (y + 0.25));
-        cairo_line_to(cr, half * 0.32, half * y);
-    }
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_width(cr, 3.5);
-    setColour(cr, dark);
-    cairo_stroke(cr);
-    cairo_restore(cr);
-}
-
-// White dragon: the traditional empty frame, in blue, around a white panel.
-void drawWhiteDragon(cairo_t* cr) {
-    const Rgb blue = {0.10, 0.24, 0.70}, dark = {0.02, 0.06, 0.30};
-    const double w = 62, h = 78;
-    roundedRectPath(cr, kCentreX - w / 2, kDragonY - h / 2, w, h, 6);
-    fillAndOutline(cr, blue, dark, 3.0);
-    roundedRectPath(cr, kCentreX - w / 2 + 11, kDragonY - h / 2 + 11, w - 22, h - 22, 3);
-    fillAndOutline(cr, kWhite, dark, 3.0);
+// A cross that fills the seal's opening, its arms meeting the rim.
+void drawSealCross(cairo_t* cr, const GroupStyle& style) {
+    const double halfW = kSealW / 2 - kSealRim, halfH = kSealH / 2 - kSealRim;
+    const double arm = kBarWidth / 2 - 2;
+    cairo_rectangle(cr, kCentreX - arm, kSealY - halfH, 2 * arm, 2 * halfH);
+    cairo_rectangle(cr, kCentreX - halfW, kSealY - arm, 2 * halfW, 2 * arm);
+    setColour(cr, style.ink);
+    cairo_fill(cr);
 }
 
 void drawDragonTile(cairo_t* cr, int which) {
-    drawTileBody(cr, kDragons);
-    switch (which) {
-        case 0:
-            drawRedDragon(cr);
-            break;
-        case 1:
-            drawGreenDragon(cr);
-            break;
-        default:
-            drawWhiteDragon(cr);
-            break;
+    const GroupStyle& style = kDragons;
+    drawTileBody(cr, style);
+    drawSeal(cr, style);
+    if (which == 0) {
+        drawSealBar(cr, style);
+    } else if (which == 1) {
+        drawSealCross(cr, style);
     }
 }
 
@@ -275,10 +250,10 @@ void drawFlowerTile(cairo_t* cr, int which) {
     const GroupStyle& style = kFlowers;
     // clang-format off
     const int petals[4]     = {4, 5, 6, 8};
-    const Rgb petalFill[4]  = {{0.76, 0.24, 0.88},   // violet
-                               {0.94, 0.30, 0.62},   // rose
-                               {0.56, 0.30, 0.94},   // lilac
-                               {0.84, 0.16, 0.46}};  // plum
+    const Rgb petalFill[4]  = {{0.82, 0.40, 0.92},   // violet
+                               {0.96, 0.46, 0.70},   // rose
+                               {0.68, 0.48, 0.98},   // lilac
+                               {0.90, 0.34, 0.58}};  // plum
     // clang-format on
     const double petalR = kPictureR * (which == 3 ? 0.36 : 0.46);
     drawTileBody(cr, style);
