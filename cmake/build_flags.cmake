@@ -5,9 +5,11 @@
 # Hardening is what Debian builds its games with: dpkg-buildflags with
 # hardening=+all where it exists (a packager's own DEB_BUILD_MAINT_OPTIONS
 # still apply after it), the same flags checked one by one elsewhere, plus stack
-# clash and control-flow protection where the compiler has them. They go in
-# front of the CFLAGS, CXXFLAGS and LDFLAGS a packager passes, so the
-# packager's flags win; optimisation and debugging stay the build type's.
+# clash and control-flow protection where the compiler has them (branch
+# protection on 64-bit ARM). A cross build (cmake/debian-cross.cmake) asks for
+# the flags of the Debian architecture it builds for. They go in front of the
+# CFLAGS, CXXFLAGS and LDFLAGS a packager passes, so the packager's flags win;
+# optimisation and debugging stay the build type's.
 #
 # Contraction of multiply-adds goes after everything, the packager's flags
 # included: fused and unfused results differ in the last bits, and the rules'
@@ -47,10 +49,14 @@ if(KESSARY_HARDENING)
   check_pie_supported()
   find_program(DPKG_BUILDFLAGS dpkg-buildflags)
   if(DPKG_BUILDFLAGS)
+    if(CMAKE_CROSSCOMPILING AND KESSARY_DEBIAN_ARCH)
+      set(host_arch DEB_HOST_ARCH=${KESSARY_DEBIAN_ARCH})
+    endif()
     foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
       execute_process(
         COMMAND ${CMAKE_COMMAND} -E env
           "DEB_BUILD_MAINT_OPTIONS=hardening=+all $ENV{DEB_BUILD_MAINT_OPTIONS}"
+          ${host_arch}
           ${DPKG_BUILDFLAGS} --get ${kind}
         OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
       separate_arguments(flags UNIX_COMMAND "${flags}")
@@ -68,7 +74,8 @@ if(KESSARY_HARDENING)
     list(APPEND kessary_compile_flags -D_FORTIFY_SOURCE=2)
     kessary_checked_flags(kessary_link_flags LINK -Wl,-z,relro -Wl,-z,now)
   endif()
-  kessary_checked_flags(kessary_compile_flags -fstack-clash-protection -fcf-protection)
+  kessary_checked_flags(kessary_compile_flags -fstack-clash-protection -fcf-protection
+    -mbranch-protection=standard)
   # Fortified copies need the optimiser, and under AddressSanitizer they would
   # bypass its checks of every access.
   if(KESSARY_SANITIZE OR CMAKE_BUILD_TYPE STREQUAL "Debug")
