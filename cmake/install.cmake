@@ -81,6 +81,15 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # SDL 1.2: the SDL-1.2-on-SDL2 library first, classic SDL 1.2 where it is installed.
 set(CPACK_KESSARY_SDL_DEPENDS "libsdl1.2-compat-shim | libsdl1.2debian (>= 1.2.15)")
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/deb_sdl_depends.cmake)
+# A cross build (cmake/debian-cross.cmake) makes a package of the architecture
+# it builds for, its dependencies worked out from the libraries in its root.
+if(CMAKE_CROSSCOMPILING AND KESSARY_DEBIAN_ARCH)
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${KESSARY_DEBIAN_ARCH})
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${KESSARY_CROSS_ROOT}/lib/${KESSARY_CROSS_TRIPLET}
+    ${KESSARY_CROSS_ROOT}/usr/lib/${KESSARY_CROSS_TRIPLET} ${KESSARY_CROSS_ROOT}/usr/lib)
+  set(CPACK_KESSARY_CROSS_ROOT ${KESSARY_CROSS_ROOT})
+  list(APPEND CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/cmake/deb_cross_shlibdeps.cmake)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
