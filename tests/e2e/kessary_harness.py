@@ -118,10 +118,10 @@ def wait_for_window_manager(display, timeout=START_TIMEOUT):
 
 
 @contextlib.contextmanager
-def kessary(display, extra_env=None, find_window=True, wrapper=()):
+def kessary(display, extra_env=None, find_window=True, wrapper=(), timeout=START_TIMEOUT):
     """The program on `display` (None: no DISPLAY) as a Game, after `wrapper` (valgrind, say),
     with SIGINT and SIGTERM at their defaults (a test runner may ignore them); with
-    `find_window`, its window found and pointed at."""
+    `find_window`, its window found within `timeout` and pointed at."""
     work_dir = tempfile.mkdtemp(prefix="kessary-e2e-")  # mode 0700, as XDG_RUNTIME_DIR wants
     env = dict(os.environ, XDG_RUNTIME_DIR=work_dir)
     env.pop("DISPLAY", None)
@@ -134,7 +134,7 @@ def kessary(display, extra_env=None, find_window=True, wrapper=()):
     game = Game(process, display or "", "", *outputs)
     try:
         if find_window:
-            game.window = wait_for_window(game)
+            game.window = wait_for_window(game, timeout)
             point_at_window(game)
         yield game
     finally:

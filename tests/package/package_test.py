@@ -51,7 +51,65 @@ def deb_path():
     return os.path.join(WORK_DIR, "deb", "kessary_%s_%s.deb" % (version, architecture))
 
 
-def play_from_elsewhere(test, launcher, extra_env=None, scale=1):
+def check_fields(test, deb):
+    """The control fields Debian wants of a game, Depends computed from the binary; them."""
+    control = run(test, "dpkg-deb", "-f", deb)
+    fields = dict(re.findall(r"^(\S+): (.*)$", control, re.M))
+    test.assertEqual(fields["Section"], "games")
+    test.assertGreater(control.count("\n "), 2, "no long description")
+    # Computed from the binary, but for SDL: the 1.2-on-SDL-2 library first, so that apt
+    # brings it to a clean machine, and classic SDL 1.2 where that is installed.
+    entries = fields["Depends"].split(", ")
+    test.assertIn("libsdl1.2-compat-shim | libsdl1.2debian (>= 1.2.15)", entries)
+    depends = [entry.split()[0] for entry in entries]
+    for library in ("libc6", "libstdc++6", "libgl1", "libsoil1", "libpng16-16"):
+        test.assertTrue(any(name.startswith(library) for name in depends), depends)
+    return fields
+
+
+def check_lintian(test, deb):
+    report = run(test, "lintian", "--pedantic", "-I", "--tag-display-limit", "0", deb)
+    test.assertEqual(re.findall(r"^[EWI]: .*", report, re.M), [])
+
+
+# Position independence, stack protector, fortified functions, read-only relocations and
+# immediate binding. Control-flow protection is ours to give but not the system's: Debian
+# 12's C start files carry no marks, so the linker drops the program's.
+def check_hardening(test, deb):
+    """hardening-check's verdict on the packaged program; the program unpacked."""
+    root = test.enterContext(tempfile.TemporaryDirectory())
+    subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+    program = os.path.join(root, "usr/lib/games/kessary/kessary")
+    run(test, "hardening-check", "--nocfprotection", program)
+    return program
+
+
+def check_two_clones_package_alike(test, *arguments, folder="build-package"):
+    """`scripts/package ARGUMENTS` in two clones of the last commit: different folders (one
+    with a space), different umasks, built one after the other, so the clock moves on between
+    them. With -g, as Debian's own flags have it, the build-id covers the debugging
+    information and the paths in it."""
+    commit_time = last_commit_time(SOURCE_DIR)
+    if commit_time is None:
+        test.skipTest("not a git checkout")
+    env = {k: v for k, v in os.environ.items() if k != "SOURCE_DATE_EPOCH"}
+    env["CXXFLAGS"] = env.get("CXXFLAGS", "") + " -g"
+    digests, header = [], b""
+    with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as second:
+        for clone, umask in ((first, "022"), (os.path.join(second, "a clone"), "077")):
+            run(test, "git", "clone", "--quiet", SOURCE_DIR, clone)
+            run(test, "bash", "-c", 'umask %s && exec "$0" "$@"' % umask,
+                os.path.join(clone, "scripts/package"), *arguments, env=env, timeout=600)
+            [deb] = glob.glob(os.path.join(clone, folder, "*.deb"))
+            content = pathlib.Path(deb).read_bytes()
+            digests.append(hashlib.sha256(content).hexdigest())
+            header = content[8:8 + 60]  # after "!<arch>\n", the first member's
+    test.assertEqual(digests[0], digests[1], "the two clones made different packages")
+    # The member's name takes 16 bytes, its time the next 12.
+    test.assertEqual(header[16:28].decode().strip(), commit_time)
+
+
+def play_from_elsewhere(test, launcher, extra_env=None, scale=1, timeout=kh.START_TIMEOUT):
     """Plays `launcher` from an empty folder until the queue row shows tile faces, not blank
     quads, quits with Escape, checks nothing was written there; the window's size and class."""
     kh.kessary_path = launcher
@@ -62,12 +120,13 @@ def play_from_elsewhere(test, launcher, extra_env=None, scale=1):
         return sum(max(p) - min(p) > COLOUR_SPREAD for p in pixels) / len(pixels) >= MIN_SHARE
     # env -C starts the launcher in `elsewhere`, not where the harness runs it.
     with tempfile.TemporaryDirectory() as elsewhere, kh.xvfb() as display, \
-            kh.kessary(display, extra_env, wrapper=("env", "-C", elsewhere)) as game:
+            kh.kessary(display, extra_env, wrapper=("env", "-C", elsewhere),
+                       timeout=timeout) as game:
         size = kh.window_geometry(game)[2:]
         wm_class = kh.x_tool(display, "xprop", "-id", game.window, "WM_CLASS")
-        kh.poll(game, "tile faces in the queue row", coloured, kh.START_TIMEOUT)
+        kh.poll(game, "tile faces in the queue row", coloured, timeout)
         kh.press(game, "Escape")
-        test.assertEqual(kh.wait_for_exit(game), 0, game.stderr())
+        test.assertEqual(kh.wait_for_exit(game, timeout), 0, game.stderr())
         test.assertEqual(os.listdir(elsewhere), [], "the game wrote into its working folder")
     return size, re.findall(r'"([^"]*)"', wm_class)
 
@@ -87,58 +146,20 @@ class DebianPackage(unittest.TestCase):  # builds the .deb the tests below use
         run(self, "cpack", "--config", str(config), "-B", deb_folder, env=env)
         self.assertEqual(glob.glob(os.path.join(deb_folder, "*.deb")), [deb_path()])
 
-        control = run(self, "dpkg-deb", "-f", deb_path())
-        fields = dict(re.findall(r"^(\S+): (.*)$", control, re.M))
-        self.assertEqual(fields["Section"], "games")
-        self.assertGreater(control.count("\n "), 2, "no long description")
-        # Computed from the binary, but for SDL: the 1.2-on-SDL-2 library first, so that apt
-        # brings it to a clean machine, and classic SDL 1.2 where that is installed.
-        entries = fields["Depends"].split(", ")
-        self.assertIn("libsdl1.2-compat-shim | libsdl1.2debian (>= 1.2.15)", entries)
-        depends = [entry.split()[0] for entry in entries]
-        for library in ("libc6", "libstdc++6", "libgl1", "libsoil1", "libpng16-16"):
-            self.assertTrue(any(name.startswith(library) for name in depends), depends)
+        check_fields(self, deb_path())
 
 
 class Checkers(unittest.TestCase):
     def test_lintian_reports_nothing_above_pedantic(self):
-        report = run(self, "lintian", "--pedantic", "-I", "--tag-display-limit", "0", deb_path())
-        self.assertEqual(re.findall(r"^[EWI]: .*", report, re.M), [])
+        check_lintian(self, deb_path())
 
-    # Position independence, stack protector, fortified functions, read-only relocations
-    # and immediate binding. Control-flow protection is ours to give but not the system's:
-    # Debian 12's C start files carry no marks, so the linker drops the program's.
     def test_hardening_check_finds_every_protection(self):
-        with tempfile.TemporaryDirectory() as root:
-            subprocess.run(["dpkg-deb", "-x", deb_path(), root], check=True)
-            run(self, "hardening-check", "--nocfprotection",
-                os.path.join(root, "usr/lib/games/kessary/kessary"))
+        check_hardening(self, deb_path())
 
 
 class ReproduciblePackage(unittest.TestCase):
-    # scripts/package in two clones of the last commit: different folders (one with a space),
-    # different umasks, built one after the other, so the clock moves on between them. With
-    # -g, as Debian's own flags have it, the build-id covers the debugging information and
-    # the paths in it.
     def test_two_clones_make_the_same_deb_dated_by_the_last_commit(self):
-        commit_time = last_commit_time(SOURCE_DIR)
-        if commit_time is None:
-            self.skipTest("not a git checkout")
-        env = {k: v for k, v in os.environ.items() if k != "SOURCE_DATE_EPOCH"}
-        env["CXXFLAGS"] = env.get("CXXFLAGS", "") + " -g"
-        digests, header = [], b""
-        with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as second:
-            for clone, umask in ((first, "022"), (os.path.join(second, "a clone"), "077")):
-                run(self, "git", "clone", "--quiet", SOURCE_DIR, clone)
-                run(self, "bash", "-c", 'umask %s && exec "$0"' % umask,
-                    os.path.join(clone, "scripts/package"), env=env, timeout=600)
-                [deb] = glob.glob(os.path.join(clone, "build-package", "*.deb"))
-                content = pathlib.Path(deb).read_bytes()
-                digests.append(hashlib.sha256(content).hexdigest())
-                header = content[8:8 + 60]  # after "!<arch>\n", the first member's
-        self.assertEqual(digests[0], digests[1], "the two clones made different packages")
-        # The member's name takes 16 bytes, its time the next 12.
-        self.assertEqual(header[16:28].decode().strip(), commit_time)
+        check_two_clones_package_alike(self)
 
 
 class UnpackedPackage(unittest.TestCase):
