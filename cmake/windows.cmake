@@ -24,11 +24,10 @@ set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/kessary.rc PROPERTIES
 target_sources(kessary PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/kessary.rc)
 
 # GoogleTest for the unit tests, built from Debian's sources with the same
-# compiler (its prebuilt libraries are for Linux).
+# compiler (its prebuilt libraries are for Linux); it names them GTest::gtest
+# and GTest::gtest_main itself.
 if(KESSARY_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  add_library(GTest::gtest ALIAS gtest)
-  add_library(GTest::gtest_main ALIAS gtest_main)
 endif()
