@@ -5,6 +5,7 @@
 # The icon is made from the committed PNGs at build time.
 enable_language(RC)
 set_target_properties(kessary PROPERTIES WIN32_EXECUTABLE ON)
+target_link_options(kessary PRIVATE -s)  # no symbol table: a player has no debugger
 
 set(kessary_icon_sizes 48 64 128 256)
 list(TRANSFORM kessary_icon_sizes PREPEND ${PROJECT_SOURCE_DIR}/dist/icons/kessary-

@@ -48,14 +48,18 @@ windows_zip() {
 
 # Runs a command with a private Wine: its own prefix in a temporary folder,
 # no debugging output, no offer to install Mono or Gecko. A wineserver started
-# first and stopped last, so none is left holding the caller's output open.
+# first and stopped last, so none is left holding the caller's output open
+# (ctest waits for every holder of its pipe).
 windows_with_wine() {
     local prefix status=0
     prefix=$(mktemp -d "${TMPDIR:-/tmp}/kessary-wine.XXXXXX")
     (
         export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-        wineserver -p
         wineboot --init >/dev/null 2>&1
+        # The prefix made, a fresh server: the first one's desktop had no display.
+        wineserver -k 2>/dev/null || true
+        wineserver -w
+        wineserver -p
         "$@"
     ) || status=$?
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
@@ -70,6 +74,7 @@ windows_test() {
     windows_build -DKESSARY_TESTS=ON
     windows_zip
     windows_with_wine ctest --test-dir "$repo_root/build-windows" --output-on-failure
-    windows_with_wine python3 "$repo_root/tests/windows/zip_test.py" \
-        "$repo_root"/build-windows/kessary-*-windows-x64.zip -v
+    (cd "$repo_root/build-windows" &&  # its screenshots land here
+        windows_with_wine python3 "$repo_root/tests/windows/zip_test.py" \
+            "$repo_root"/build-windows/kessary-*-windows-x64.zip -v)
 }
