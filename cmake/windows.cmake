@@ -28,6 +28,9 @@ target_sources(kessary PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/kessary.rc)
 # compiler (its prebuilt libraries are for Linux); it names them GTest::gtest
 # and GTest::gtest_main itself.
 if(KESSARY_TESTS)
+  # The tests are listed by running them under Wine, whose first start of a
+  # program after its server starts takes seconds: more than the default 5.
+  set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_TIMEOUT 120)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

@@ -4,10 +4,10 @@
 # under Wine. Sourced after common.sh, not run.
 
 # MinGW-w64's GCC (the POSIX-threads variant), Ninja for the libraries, Python
-# for the icon and the zip; for the tests, Wine (64-bit) on a headless X server
+# for the icon and the zip; for the tests, GoogleTest's sources and Wine (64-bit) on a headless X server
 # with a window manager, the X tools that drive it and ImageMagick's import.
 windows_packages=(g++-mingw-w64-x86-64-posix cmake ninja-build pkg-config python3 git)
-windows_test_packages=(wine wine64 xvfb openbox x11-utils xdotool imagemagick)
+windows_test_packages=(googletest wine wine64 xvfb openbox x11-utils xdotool imagemagick)
 
 # CI and this machine have the pinned archives beside the repository.
 if [ -z "${KESSARY_DEPS_DIR:-}" ] && [ -d "$repo_root/../shared/deps" ]; then
@@ -55,11 +55,10 @@ windows_with_wine() {
     prefix=$(mktemp -d "${TMPDIR:-/tmp}/kessary-wine.XXXXXX")
     (
         export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-        wineboot --init >/dev/null 2>&1
-        # The prefix made, a fresh server: the first one's desktop had no display.
-        wineserver -k 2>/dev/null || true
-        wineserver -w
         wineserver -p
+        # Wine's services start here, not inside the command, where they would
+        # hold its output open too (ctest's listing of the tests waits for that).
+        wineboot --init >/dev/null 2>&1
         "$@"
     ) || status=$?
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true

@@ -10,7 +10,7 @@
 # folder named by a digest of the pins, this script, the toolchain file and the
 # compiler's version, so a second build reuses it and a change to any of them
 # builds afresh. The libraries are built reproducibly: paths mapped away, dates
-# fixed, no link time stamped into the DLLs.
+# fixed, no link time stamped into the DLLs, which carry no symbol table.
 #
 #   scripts/windows_deps.sh    prints the install folder (building it if need be)
 set -euo pipefail
@@ -77,7 +77,7 @@ build() {
     echo "windows_deps: building $name" >&2
     local map="-ffile-prefix-map=$src=. -ffile-prefix-map=$out=."
     CFLAGS="-O2 $map" CXXFLAGS="-O2 $map" \
-        LDFLAGS="-static-libgcc -Wl,--no-insert-timestamp" \
+        LDFLAGS="-s -static-libgcc -Wl,--no-insert-timestamp" \
         cmake -S "$src" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS_RELEASE=-DNDEBUG \
         -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix" "$@" >>"$log" 2>&1 &&

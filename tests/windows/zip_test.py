@@ -162,6 +162,7 @@ class UnderWine(unittest.TestCase):
     """The game from the unpacked zip, started from another folder."""
 
     def setUp(self):
+        self.stop_wine()  # a desktop started before, for no display or another one
         self.temporary = tempfile.mkdtemp(prefix="kessary-windows-")
         self.game_dir = os.path.join(self.temporary, UNPACK_NAME)
         with zipfile.ZipFile(zip_path) as archive:
