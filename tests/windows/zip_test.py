@@ -260,7 +260,22 @@ class UnderWine(unittest.TestCase):
                                r"kessary\.exe: unpack the whole zip again\n\Z")
         self.assertIn(UNPACK_NAME, line)  # the path as Windows gave it, in UTF-8
 
-    def test_a_big_screen_gets_the_scaled_window_and_f11_full_screen(self):
+    @staticmethod
+    def full_screen_picture(game, screen):
+        """Whether the screen shows the game's picture filling its height, drawn (many
+        colours), with black bars beside it (seen a quarter size, from the root window:
+        Wine's window is briefly replaced as it goes full screen)."""
+        width, height = screen[0] // 4, screen[1] // 4
+        picture_width = round(height * kh.WINDOW_WIDTH / kh.WINDOW_HEIGHT)
+        left = (width - picture_width) // 2
+        shot = kh.ppm("convert", "x:root", "-scale", "25%", "-depth", "8", "ppm:-",
+                      env=kh.x_env(game.display))
+        bars = [(0, 0, left - 2, height), (left + picture_width + 2, 0, width, height)]
+        return (all(max(shot.brightness(box)) < 0.05 for box in bars) and
+                len(set(shot.region((left + 2, 0, left + picture_width - 2, height)))) >
+                DRAWN_COLOURS)
+
+    def test_a_big_screen_gets_the_scaled_window_f11_full_screen_and_alt_enter_back(self):
         with kh.xvfb(screen=BIG_SCREEN, window_manager=True) as display:
             game = self.start(display)
             self.find_window(game)
@@ -270,7 +285,12 @@ class UnderWine(unittest.TestCase):
             full = tuple(int(n) for n in BIG_SCREEN.split("x"))
             kh.poll(game, "full screen", lambda: kh.window_geometry(game)[2:] == full,
                     kh.START_TIMEOUT)
+            kh.poll(game, "full-screen picture between black bars",
+                    lambda: self.full_screen_picture(game, full), kh.START_TIMEOUT)
             kh.screenshot(game, "windows-full-screen.png")
+            kh.press(game, "alt+Return")  # and back
+            kh.poll(game, "window again", lambda: kh.window_geometry(game)[2:] == BIG_WINDOW,
+                    kh.START_TIMEOUT)
             self.quit(game)
 
 
