@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "render/picture_names.h"
+
 int openPictureFile(const char* path) {
     // Non-blocking, so that opening a FIFO put in a picture's place returns at once.
     return open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -19,7 +21,7 @@ void setEnvironmentVariable(const char* name, const char* value) {
 
 const PictureFolder& pictureFolder() {
     static const PictureFolder folder{
-        "dat/img/",
+        kPictureFolder,
         " in the current folder; start the game from the folder that holds dat/, or run the "
         "installed kessary"};
     return folder;
