@@ -34,7 +34,7 @@ windows_build() {
         cmake -S "$repo_root" -B "$repo_root/build-windows" \
         -DCMAKE_TOOLCHAIN_FILE="$repo_root/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_FIND_ROOT_PATH="$deps" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_CROSSCOMPILING_EMULATOR=wine -DKESSARY_DEPS_PREFIX="$deps" \
+        -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
         -DKESSARY_TOOLS=OFF -DKESSARY_BENCH=OFF "$@" >/dev/null
     cmake --build "$repo_root/build-windows" -j "$(nproc)"
 }
@@ -67,8 +67,27 @@ windows_with_wine() {
     return $status
 }
 
+# Two clones of the commit, one in a folder named outside ASCII, each packed by
+# scripts/package windows, must give the same zip, byte for byte.
+windows_reproducible() {
+    local work status=0
+    work=$(mktemp -d "${TMPDIR:-/tmp}/kessary-reproducible.XXXXXX")
+    for clone in first second-é; do
+        git clone -q "$repo_root" "$work/$clone"
+        (cd "$work/$clone" && scripts/package windows >/dev/null) || status=$?
+    done
+    if [ $status -eq 0 ]; then
+        cmp "$work"/first/build-windows/kessary-*-windows-x64.zip \
+            "$work"/second-*/build-windows/kessary-*-windows-x64.zip || status=$?
+    fi
+    rm -rf "$work"
+    [ $status -eq 0 ] && echo "windows: two clones give the same zip"
+    return $status
+}
+
 # The whole Windows stage of scripts/test: cross-built unit tests under Wine,
-# then the zip, checked and played under Wine in Xvfb.
+# then the zip, checked and played under Wine in Xvfb, and made again from two
+# clones.
 windows_test() {
     windows_build -DKESSARY_TESTS=ON
     windows_zip
@@ -76,4 +95,5 @@ windows_test() {
     (cd "$repo_root/build-windows" &&  # its screenshots land here
         windows_with_wine python3 "$repo_root/tests/windows/zip_test.py" \
             "$repo_root"/build-windows/kessary-*-windows-x64.zip -v)
+    windows_reproducible
 }
