@@ -44,7 +44,22 @@ function(kessary_checked_flags list)
   set(${list} ${flags} PARENT_SCOPE)
 endfunction()
 
-if(KESSARY_HARDENING)
+if(KESSARY_HARDENING AND WIN32)
+  # Windows (MinGW-w64): dpkg-buildflags knows no Windows flags, and GCC 12
+  # crashes on -fstack-clash-protection for Windows targets. ASLR with 64-bit
+  # addresses and DEP come from the linker; linking statically puts libgcc,
+  # libstdc++, winpthread and the stack protector's libssp into the program,
+  # so beside Windows' own DLLs it needs only SDL's. No link time is stamped
+  # in, so the program is a function of its sources.
+  kessary_checked_flags(kessary_compile_flags
+    -fstack-protector-strong -Wformat -Werror=format-security)
+  list(APPEND kessary_compile_flags -D_FORTIFY_SOURCE=2)
+  list(APPEND kessary_link_flags -static -static-libgcc -static-libstdc++ -Wl,--dynamicbase
+    -Wl,--high-entropy-va -Wl,--nxcompat -Wl,--no-insert-timestamp)
+  if(CMAKE_BUILD_TYPE STREQUAL "Debug")
+    list(FILTER kessary_compile_flags EXCLUDE REGEX "^-D_FORTIFY_SOURCE")
+  endif()
+elseif(KESSARY_HARDENING)
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
   check_pie_supported()
   find_program(DPKG_BUILDFLAGS dpkg-buildflags)

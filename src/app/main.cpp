@@ -2,13 +2,13 @@
 // drawing relies on, prepare the pictures and the font, deal the first game,
 // run the frame loop, then release everything while the GL context still exists.
 // A picture that failed leaves a blank tile and the game plays on; the player
-// gets one line on stderr saying how many failed and where they were looked for.
+// is told in one line how many failed and where they were looked for.
 //
 // What matters here is the order. Textures, display lists and the kept frame
 // need the GL context, so they come after the video mode and go before
 // SDL_Quit takes it away. The only failure acted on is a window that never
-// opened: with no GL context there is nothing to run, and that is reported on
-// stderr with status 1 rather than passed off as success. A window nobody can
+// opened: with no GL context there is nothing to run, and that is reported to
+// the player with status 1 rather than passed off as success. A window nobody can
 // see counts as not opened: with no display, SDL 2 under the 1.2 API quietly
 // falls back to an offscreen driver, and the game would spin there unseen.
 #include <GL/gl.h>
@@ -18,11 +18,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "app/frame_loop.h"
 #include "app/gamepad.h"
 #include "app/window_mode.h"
 #include "game/game_state.h"
+#include "platform/platform.h"
 #include "render/frame_keeper.h"
 #include "render/stroke_font.h"
 #include "render/texture_set.h"
@@ -47,7 +49,7 @@ constexpr const char* kInvisibleDrivers[] = {"offscreen", "dummy"};
 constexpr int kDriverNameSize = 64;
 
 [[noreturn]] void failToOpenWindow() {
-    std::fprintf(stderr, "kessary: cannot open the window: %s\n", SDL_GetError());
+    tellPlayer(Notice::error, std::string("cannot open the window: ") + SDL_GetError());
     SDL_Quit();
     std::exit(EXIT_FAILURE);
 }
@@ -65,18 +67,17 @@ bool videoDriverIsInvisible() {
     return false;
 }
 
-// The pictures are read relative to the working directory, so a blank tile set
-// almost always means the game was started from the wrong folder.
+// A blank tile set almost always means the pictures are not where the game
+// looks for them, so the line says where that was and what to do.
 void reportMissingPictures() {
     const auto missing =
         std::count_if(textureSet.begin(), textureSet.end(),
                       [](const std::unique_ptr<TextureEntry>& entry) { return entry->id == 0; });
     if (missing > 0) {
-        std::fprintf(stderr,
-                     "kessary: %d of %d pictures could not be read from %s in the current "
-                     "folder; start the game from the folder that holds dat/, or run the "
-                     "installed kessary\n",
-                     static_cast<int>(missing), kTextureCount, kPictureFolder);
+        const PictureFolder& folder = pictureFolder();
+        tellPlayer(Notice::warning,
+                   std::to_string(missing) + " of " + std::to_string(kTextureCount) +
+                       " pictures could not be read from " + folder.path + folder.advice);
     }
 }
 
@@ -132,8 +133,7 @@ void initGraphics() {
     confirmWindowScaling();
 }
 
-// Arguments are ignored: the game has no options.
-int main() {
+int runKessary() {
     startSdl();
     SDL_WM_SetCaption(kWindowTitle, kIconTitle);
     SDL_EnableUNICODE(1);

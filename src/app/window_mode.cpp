@@ -23,6 +23,7 @@
 #include <string>
 
 #include "game/game_state.h"
+#include "platform/platform.h"
 #include "render/frame_keeper.h"
 
 namespace {
@@ -76,7 +77,7 @@ void chooseWindowScale() {
     }
     const int scale = windowScaleFor(desktop->current_w, desktop->current_h);
     if (scale > 1) {
-        setenv(kScaleVariable, std::to_string(scale).c_str(), 1);
+        setEnvironmentVariable(kScaleVariable, std::to_string(scale).c_str());
     }
 }
 

@@ -17,7 +17,6 @@
 // reports one channel too few, so its texture came out garbled.)
 #include "picture_check.h"
 
-#include <fcntl.h>
 #include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +27,8 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#include "platform/platform.h"
 
 namespace {
 
@@ -310,7 +311,7 @@ bool decodesCleanly(const unsigned char* data, std::size_t size, int maxSize,
 // or a device cannot block or feed it endlessly. A link to a picture is
 // followed; a loop of links fails in open.
 bool readSmallFile(const char* path, std::vector<unsigned char>& bytes) {
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = openPictureFile(path);
     if (fd < 0) {
         return false;
     }

@@ -25,8 +25,10 @@ constexpr int kPictureCount = static_cast<int>(sizeof kPictureNames / sizeof kPi
 constexpr int kTileFaceCount = 42;  // the rewards follow the tile faces
 static_assert(kPictureCount == 46, "42 tile faces and 4 rewards");
 
-// Where the pictures are read from, relative to the working directory, and where
-// picture `name` is, as a printf format of the name.
+// Where the pictures are, relative to the folder that holds dat/ (the working
+// folder of the Linux game, the tools and the benchmarks; the platform layer says
+// where each system's game reads them), and where picture `name` is, as a printf
+// format of the name.
 #define KESSARY_PICTURE_FOLDER "dat/img/"
 inline constexpr const char* kPictureFolder = KESSARY_PICTURE_FOLDER;
 inline constexpr const char* kPicturePath = KESSARY_PICTURE_FOLDER "%s.png";

@@ -12,10 +12,10 @@
 #include <SOIL.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 
 #include "picture_check.h"
-#include "stroke_font.h"
+#include "platform/platform.h"
 
 const char* const textureNames[kTextureCount + 1] = {KESSARY_PICTURE_NAMES, ""};
 
@@ -24,6 +24,7 @@ std::vector<std::unique_ptr<TextureEntry>> textureSet;
 namespace {
 
 constexpr GLint kLargestPicture = 4096;  // pixels a side, whatever the GL allows
+constexpr const char* kPictureExtension = ".png";
 
 // The largest picture side both we and the GL accept.
 GLint largestPicture() {
@@ -36,12 +37,14 @@ GLint largestPicture() {
 
 void loadTextureSet() {
     const GLint maxSize = largestPicture();
+    const std::string& folder = pictureFolder().path;
+    std::string path;
     Picture picture;
     for (int k = 0; textureNames[k][0] != '\0'; ++k) {
         auto entry = std::make_unique<TextureEntry>();
         entry->id = 0;
-        std::snprintf(textBuffer, sizeof textBuffer, kPicturePath, textureNames[k]);
-        if (readPicture(textBuffer, maxSize, picture)) {
+        path = folder + textureNames[k] + kPictureExtension;
+        if (readPicture(path.c_str(), maxSize, picture)) {
             entry->id =
                 SOIL_create_OGL_texture(picture.pixels.data(), picture.width, picture.height,
                                         picture.channels, SOIL_CREATE_NEW_ID, 0);

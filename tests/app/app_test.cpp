@@ -14,10 +14,9 @@
 
 #include "app/frame_loop.h"
 #include "game/game_state.h"
+#include "platform/platform.h"
 #include "render/texture_set.h"
 #include "sdl_standin.h"
-
-int runKessary();  // main.cpp's main, renamed for this test
 
 GameState gameState;
 GLuint fontListBase = 900;

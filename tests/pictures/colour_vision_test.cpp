@@ -147,8 +147,8 @@ TEST(CommittedPictures, GroupsStayApartInEveryColourVision) {
         const std::filesystem::path path =
             std::filesystem::path(KESSARY_SOURCE_DIR) / "dat/img" / (face.name + ".png");
         int channels = 0;
-        unsigned char* data =
-            SOIL_load_image(path.c_str(), &face.width, &face.height, &channels, SOIL_LOAD_RGBA);
+        unsigned char* data = SOIL_load_image(path.string().c_str(), &face.width, &face.height,
+                                              &channels, SOIL_LOAD_RGBA);
         ASSERT_NE(data, nullptr) << path << ": " << SOIL_last_result();
         face.rgba.assign(data, data + std::size_t(face.width) * face.height * 4);
         SOIL_free_image_data(data);

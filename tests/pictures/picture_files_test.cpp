@@ -38,7 +38,7 @@ TEST(CommittedPictures, LoadAtTheirSizesAndTilesStayReadableAtTenPercent) {
         // SOIL reports the file's own channel count and hands back RGBA.
         int width = 0, height = 0, channels = 0;
         unsigned char* data =
-            SOIL_load_image(path.c_str(), &width, &height, &channels, SOIL_LOAD_RGBA);
+            SOIL_load_image(path.string().c_str(), &width, &height, &channels, SOIL_LOAD_RGBA);
         ASSERT_NE(data, nullptr) << SOIL_last_result();
         const std::vector<unsigned char> rgba(data, data + width * height * 4);
         SOIL_free_image_data(data);

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "gl_recorder.h"
+#include "platform/platform.h"
 #include "play_script.h"
 #include "render/frame_keeper.h"
 #include "render/picture_check.h"
@@ -87,16 +88,17 @@ std::vector<RecordedPrimitive> texturedQuads() {
 }
 
 TEST(TextureSet, LoadsInOrderLeavesZeroWhereAPictureFailsAndReleasesEveryId) {
+    const std::string& folder = pictureFolder().path;
     std::vector<std::string> paths;
     for (const char* name : kPictureNames) {
-        paths.push_back("dat/img/" + std::string(name) + ".png");
+        paths.push_back(folder + name + ".png");
     }
     // The drawing's indexes: tile code c is entry c - 1, the rewards from 42 on.
     EXPECT_EQ(paths.size(), 46u);
-    EXPECT_EQ(paths[0], "dat/img/a0.png");
-    EXPECT_EQ(paths[41], "dat/img/g3.png");
-    EXPECT_EQ(paths[42], "dat/img/wench0.png");
-    EXPECT_EQ(paths[45], "dat/img/wench3.png");
+    EXPECT_EQ(paths[0], folder + "a0.png");
+    EXPECT_EQ(paths[41], folder + "g3.png");
+    EXPECT_EQ(paths[42], folder + "wench0.png");
+    EXPECT_EQ(paths[45], folder + "wench3.png");
     for (const auto& [glLimit, vettingLimit] : {std::pair{16384, 4096}, std::pair{2048, 2048}}) {
         SCOPED_TRACE("GL limit " + std::to_string(glLimit));
         resetDrawing();

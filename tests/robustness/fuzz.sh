@@ -12,7 +12,8 @@ mkdir -p "$work/corpus" "$work/seeds" "$work/findings"
 # The fuzzer's own sanitizers; the project's build flags do not apply here.
 clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
     -I"$source_dir/src" -I/usr/include/SOIL "$source_dir/tests/robustness/fuzz_picture.cpp" \
-    "$source_dir/src/render/picture_check.cpp" -lpng -lz -lSOIL -o "$work/fuzz_picture"
+    "$source_dir/src/render/picture_check.cpp" "$source_dir/src/platform/platform_posix.cpp" \
+    -lpng -lz -lSOIL -o "$work/fuzz_picture"
 find "$source_dir/dat/img" "$pictures/good" "$pictures/bad" "$regressions" -maxdepth 1 -type f \
     ! -name README.md -exec cp -t "$work/seeds" {} +
 [ "$seconds" -gt 0 ] && limit=-max_total_time=$seconds || limit=-runs=0

@@ -2,6 +2,9 @@
 #include "gl_recorder.h"
 
 #include <SOIL.h>
+#ifndef GL_FRAMEBUFFER_BINDING
+#include <GL/glext.h>  // Mesa's gl.h includes it; MinGW's does not
+#endif
 
 #include <utility>
 
