@@ -42,6 +42,17 @@ ensure_packages() {
     "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# Dates everything built after the last commit (after the changelog's last
+# entry outside a git checkout), as SOURCE_DATE_EPOCH, unless that is already
+# set, so that what is packed is a function of the commit.
+export_source_date() {
+    if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+        SOURCE_DATE_EPOCH=$(git -C "$repo_root" log -1 --format=%ct 2>/dev/null ||
+            date -d "$(sed -n 's/^ -- .*>  //p' "$repo_root/dist/changelog" | head -n 1)" +%s)
+        export SOURCE_DATE_EPOCH
+    fi
+}
+
 # Configures and builds into the folder $1 (under the repository root) with the
 # extra CMake options that follow, on every core.
 build_into() {

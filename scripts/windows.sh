@@ -15,19 +15,10 @@ if [ -z "${KESSARY_DEPS_DIR:-}" ] && [ -d "$repo_root/../shared/deps" ]; then
     export KESSARY_DEPS_DIR
 fi
 
-# The commit's time for every date in what is built, as scripts/package does.
-windows_source_date() {
-    if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-        SOURCE_DATE_EPOCH=$(git -C "$repo_root" log -1 --format=%ct 2>/dev/null ||
-            date -d "$(sed -n 's/^ -- .*>  //p' "$repo_root/dist/changelog" | head -n 1)" +%s)
-        export SOURCE_DATE_EPOCH
-    fi
-}
-
 # Builds the game for Windows in release mode into build-windows, with the
 # CMake options given (-DKESSARY_TESTS=ON for the unit tests).
 windows_build() {
-    windows_source_date
+    export_source_date
     local deps
     deps=$("$repo_root/scripts/windows_deps.sh")
     PKG_CONFIG_LIBDIR="$deps/lib/pkgconfig:$deps/share/pkgconfig" PKG_CONFIG_PATH="" \
@@ -41,7 +32,7 @@ windows_build() {
 
 # Writes build-windows/kessary-<version>-windows-x64.zip from build-windows.
 windows_zip() {
-    windows_source_date
+    export_source_date
     python3 "$repo_root/scripts/windows_zip.py" "$repo_root" "$repo_root/build-windows" \
         "$("$repo_root/scripts/windows_deps.sh")"
 }
