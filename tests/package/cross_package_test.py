@@ -12,7 +12,6 @@ import pathlib
 import shlex
 import subprocess
 import sys
-import tempfile
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -32,20 +31,15 @@ def field(deb, name):
                           check=True).stdout.strip()
 
 
-def contents(deb):
+def contents(test, deb):
     """{path: (mode, sha256)} of every file the package holds."""
-    root = tempfile.mkdtemp()
-    try:
-        subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
-        files = {}
-        for folder, _, names in os.walk(root):
-            for name in names:
-                path = os.path.join(folder, name)
-                digest = hashlib.sha256(pathlib.Path(path).read_bytes()).hexdigest()
-                files[os.path.relpath(path, root)] = (os.lstat(path).st_mode, digest)
-        return files
-    finally:
-        subprocess.run(["rm", "-rf", root], check=True)
+    root, files = pt.unpack(test, deb), {}
+    for folder, _, names in os.walk(root):
+        for name in names:
+            path = os.path.join(folder, name)
+            digest = hashlib.sha256(pathlib.Path(path).read_bytes()).hexdigest()
+            files[os.path.relpath(path, root)] = (os.lstat(path).st_mode, digest)
+    return files
 
 
 class CrossPackage(unittest.TestCase):
@@ -59,7 +53,7 @@ class CrossPackage(unittest.TestCase):
         if not NATIVE_DEB:
             self.skipTest("no native package to compare with (KESSARY_NATIVE_DEB)")
         self.assertEqual(fields["Depends"], field(NATIVE_DEB, "Depends"))
-        cross, native = contents(CROSS_DEB), contents(NATIVE_DEB)
+        cross, native = contents(self, CROSS_DEB), contents(self, NATIVE_DEB)
         self.assertEqual(sorted(cross), sorted(native))
         self.assertEqual({path: cross[path] for path in cross if path != PROGRAM},
                          {path: native[path] for path in native if path != PROGRAM})
@@ -82,8 +76,7 @@ class CrossPackage(unittest.TestCase):
     # The packaged launcher starts the program through a stand-in that runs it under the
     # emulator with the root's libraries, Mesa's software renderer among them.
     def test_packaged_game_plays_under_emulation(self):
-        root = self.enterContext(tempfile.TemporaryDirectory())
-        subprocess.run(["dpkg-deb", "-x", CROSS_DEB, root], check=True)
+        root = pt.unpack(self, CROSS_DEB)
         program = os.path.join(root, PROGRAM)
         os.rename(program, program + ".emulated")
         pathlib.Path(program).write_text('#!/bin/sh\nexec %s -L %s "$0.emulated" "$@"\n' %

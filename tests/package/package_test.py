@@ -67,6 +67,13 @@ def check_fields(test, deb):
     return fields
 
 
+def unpack(test, deb):
+    """The package's files unpacked into a folder that goes when `test` ends; the folder."""
+    root = test.enterContext(tempfile.TemporaryDirectory())
+    subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+    return root
+
+
 def check_lintian(test, deb):
     report = run(test, "lintian", "--pedantic", "-I", "--tag-display-limit", "0", deb)
     test.assertEqual(re.findall(r"^[EWI]: .*", report, re.M), [])
@@ -77,9 +84,7 @@ def check_lintian(test, deb):
 # 12's C start files carry no marks, so the linker drops the program's.
 def check_hardening(test, deb):
     """hardening-check's verdict on the packaged program; the program unpacked."""
-    root = test.enterContext(tempfile.TemporaryDirectory())
-    subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
-    program = os.path.join(root, "usr/lib/games/kessary/kessary")
+    program = os.path.join(unpack(test, deb), "usr/lib/games/kessary/kessary")
     run(test, "hardening-check", "--nocfprotection", program)
     return program
 
@@ -164,8 +169,7 @@ class ReproduciblePackage(unittest.TestCase):
 
 class UnpackedPackage(unittest.TestCase):
     def setUp(self):
-        self.root = self.enterContext(tempfile.TemporaryDirectory())
-        subprocess.run(["dpkg-deb", "-x", deb_path(), self.root], check=True)
+        self.root = unpack(self, deb_path())
         self.desktop = os.path.join(self.root, "usr/share/applications/%s.desktop" % APP_ID)
         entry = pathlib.Path(self.desktop).read_text(encoding="utf-8")
         self.entry = dict(re.findall(r"^(\w+)=(.*)$", entry, re.M))
