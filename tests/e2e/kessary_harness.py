@@ -181,10 +181,15 @@ def poll(game, what, look, timeout, interval=POLL_INTERVAL):
     raise RuntimeError("no kessary %s within %.0f s" % (what, timeout))
 
 
-def wait_for_window(game, timeout=START_TIMEOUT):
-    return poll(game, "window", lambda: x_tool(
-        game.display, "xdotool", "search", "--onlyvisible", "--name",
-        "^%s$" % re.escape(WINDOW_TITLE), check=False).split(), timeout)[0]
+def visible_windows(display, title=WINDOW_TITLE):
+    """The ids of the windows shown on `display` under exactly `title`."""
+    return x_tool(display, "xdotool", "search", "--onlyvisible", "--name",
+                  "^%s$" % re.escape(title), check=False).split()
+
+
+def wait_for_window(game, timeout=START_TIMEOUT, title=WINDOW_TITLE):
+    return poll(game, "window named %r" % title,
+                lambda: visible_windows(game.display, title), timeout)[0]
 
 
 def wait_for_play(game, timeout=START_TIMEOUT, first=False):

@@ -25,6 +25,7 @@ zip_path = None  # set from the command line
 WINE_START = 90.0  # seconds; Wine's first start of a program in a fresh prefix is slow
 PICTURE_COUNT = 46
 LICENCES = {"SDL2", "sdl12-compat", "libpng", "zlib", "SOIL"}
+MESSAGE_TITLE = "kessary"  # the message box's
 UNPACK_NAME = "Kessary-Spiel-\u00e4\u732b"  # a folder Windows must be given in UTF-16
 
 # Windows' own DLLs the program and SDL may import; anything else (libgcc_s,
@@ -170,24 +171,17 @@ class UnderWine(unittest.TestCase):
             folder = archive.namelist()[0].split("/")[0]
         self.game_dir = os.path.join(self.game_dir, folder)
         self.work_dir = os.path.join(self.temporary, "elsewhere")
-        self.out_dir = os.path.join(self.temporary, "outputs")
         os.mkdir(self.work_dir)
-        os.mkdir(self.out_dir)
 
     def tearDown(self):
         shutil.rmtree(self.temporary, ignore_errors=True)
 
     def start(self, display):
-        outputs = [os.path.join(self.out_dir, name) for name in ("stdout", "stderr")]
-        env = dict(os.environ, DISPLAY=display)
-        with open(outputs[0], "wb") as out, open(outputs[1], "wb") as err:
-            process = subprocess.Popen(
-                ["env", "--default-signal=INT,TERM", "wine",
-                 os.path.join(self.game_dir, "kessary.exe")],
-                cwd=self.work_dir, env=env, stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+        """kessary.exe under Wine, its working folder `elsewhere`; Wine ended afterwards."""
         self.addCleanup(self.stop_wine)
-        self.addCleanup(lambda: process.poll() is None and (process.kill(), process.wait()))
-        return kh.Game(process, display, "", *outputs)
+        kh.kessary_path = os.path.join(self.game_dir, "kessary.exe")
+        return self.enterContext(kh.kessary(display, find_window=False,
+                                            wrapper=("env", "-C", self.work_dir, "wine")))
 
     @staticmethod
     def stop_wine():
@@ -196,10 +190,8 @@ class UnderWine(unittest.TestCase):
         subprocess.run(["wineserver", "-k"], check=False)
         subprocess.run(["wineserver", "-w"], check=False)
 
-    def find_window(self, game, title=kh.WINDOW_TITLE):
-        game.window = kh.poll(game, "window named %r" % title, lambda: kh.x_tool(
-            game.display, "xdotool", "search", "--onlyvisible", "--name",
-            "^%s$" % title, check=False).split(), WINE_START)[0]
+    def find_window(self, game):
+        game.window = kh.wait_for_window(game, WINE_START)
         self.focus(game, game.window)
 
     @staticmethod
@@ -238,16 +230,13 @@ class UnderWine(unittest.TestCase):
         shutil.rmtree(os.path.join(self.game_dir, "dat", "img"))
         with kh.xvfb(window_manager=True) as display:
             game = self.start(display)
-            box = kh.poll(game, "message box", lambda: kh.x_tool(
-                display, "xdotool", "search", "--onlyvisible", "--name", "^kessary$",
-                check=False).split(), WINE_START)[0]
+            box = kh.wait_for_window(game, WINE_START, title=MESSAGE_TITLE)
             subprocess.run(["import", "-window", "root", "windows-message-box.png"],
                            env=kh.x_env(display), timeout=kh.EXIT_TIMEOUT, check=False)
             self.focus(game, box)
             kh.press(game, "Return")
-            kh.poll(game, "message box closed", lambda: box not in kh.x_tool(
-                display, "xdotool", "search", "--onlyvisible", "--name", "^kessary$",
-                check=False).split(), kh.EXIT_TIMEOUT)
+            kh.poll(game, "message box closed",
+                    lambda: box not in kh.visible_windows(display, MESSAGE_TITLE), kh.EXIT_TIMEOUT)
             self.find_window(game)
             # Playing on: blank tiles, but frames still drawn and keys still taken.
             kh.poll(game, "frames drawn", lambda: kh.screenshot(game).mean_brightness() < 0.999,
