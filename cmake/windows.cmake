@@ -11,8 +11,6 @@ set(kessary_icon_sizes 48 64 128 256)
 list(TRANSFORM kessary_icon_sizes PREPEND ${PROJECT_SOURCE_DIR}/dist/icons/kessary-
   OUTPUT_VARIABLE kessary_icon_pngs)
 list(TRANSFORM kessary_icon_pngs APPEND .png)
-find_program(KESSARY_PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
-find_program(KESSARY_PYTHON3 python3 REQUIRED)
 add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/kessary.ico
   COMMAND ${KESSARY_PYTHON3} ${PROJECT_SOURCE_DIR}/scripts/windows_icon.py
           ${CMAKE_CURRENT_BINARY_DIR}/kessary.ico ${kessary_icon_pngs}
