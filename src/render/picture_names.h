@@ -27,8 +27,10 @@ static_assert(kPictureCount == 46, "42 tile faces and 4 rewards");
 
 // Where the pictures are, relative to the folder that holds dat/ (the working
 // folder of the Linux game, the tools and the benchmarks; the platform layer says
-// where each system's game reads them), and where picture `name` is, as a printf
-// format of the name.
+// where each system's game reads them), the file name's ending, and where picture
+// `name` is, as a printf format of the name.
 #define KESSARY_PICTURE_FOLDER "dat/img/"
+#define KESSARY_PICTURE_EXTENSION ".png"
 inline constexpr const char* kPictureFolder = KESSARY_PICTURE_FOLDER;
-inline constexpr const char* kPicturePath = KESSARY_PICTURE_FOLDER "%s.png";
+inline constexpr const char* kPictureExtension = KESSARY_PICTURE_EXTENSION;
+inline constexpr const char* kPicturePath = KESSARY_PICTURE_FOLDER "%s" KESSARY_PICTURE_EXTENSION;

@@ -24,7 +24,6 @@ std::vector<std::unique_ptr<TextureEntry>> textureSet;
 namespace {
 
 constexpr GLint kLargestPicture = 4096;  // pixels a side, whatever the GL allows
-constexpr const char* kPictureExtension = ".png";
 
 // The largest picture side both we and the GL accept.
 GLint largestPicture() {
