@@ -4,7 +4,8 @@
 #
 # Hardening is what Debian builds its games with: dpkg-buildflags with
 # hardening=+all where it exists (a packager's own DEB_BUILD_MAINT_OPTIONS
-# still apply after it), the same flags checked one by one elsewhere, plus stack
+# still apply after it), the same flags checked one by one elsewhere (Windows
+# among them: it has no dpkg-buildflags of its own), plus stack
 # clash and control-flow protection where the compiler has them (branch
 # protection on 64-bit ARM). A cross build (cmake/debian-cross.cmake) asks for
 # the flags of the Debian architecture it builds for. They go in front of the
@@ -44,26 +45,21 @@ function(kessary_checked_flags list)
   set(${list} ${flags} PARENT_SCOPE)
 endfunction()
 
-if(KESSARY_HARDENING AND WIN32)
-  # Windows (MinGW-w64): dpkg-buildflags knows no Windows flags, and GCC 12
-  # crashes on -fstack-clash-protection for Windows targets. ASLR with 64-bit
-  # addresses and DEP come from the linker; linking statically puts libgcc,
-  # libstdc++, winpthread and the stack protector's libssp into the program,
-  # so beside Windows' own DLLs it needs only SDL's. No link time is stamped
-  # in, so the program is a function of its sources.
-  kessary_checked_flags(kessary_compile_flags
-    -fstack-protector-strong -Wformat -Werror=format-security)
-  list(APPEND kessary_compile_flags -D_FORTIFY_SOURCE=2)
-  list(APPEND kessary_link_flags -static -static-libgcc -static-libstdc++ -Wl,--dynamicbase
-    -Wl,--high-entropy-va -Wl,--nxcompat -Wl,--no-insert-timestamp)
-  if(CMAKE_BUILD_TYPE STREQUAL "Debug")
-    list(FILTER kessary_compile_flags EXCLUDE REGEX "^-D_FORTIFY_SOURCE")
+if(KESSARY_HARDENING)
+  if(WIN32)
+    # Windows (MinGW-w64): ASLR with 64-bit addresses and DEP come from the
+    # linker; linking statically puts libgcc, libstdc++, winpthread and the
+    # stack protector's libssp into the program, so beside Windows' own DLLs it
+    # needs only SDL's. No link time is stamped in, so the program is a
+    # function of its sources.
+    list(APPEND kessary_link_flags -static -static-libgcc -static-libstdc++ -Wl,--dynamicbase
+      -Wl,--high-entropy-va -Wl,--nxcompat -Wl,--no-insert-timestamp)
+  else()
+    set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+    check_pie_supported()
+    find_program(DPKG_BUILDFLAGS dpkg-buildflags)
   endif()
-elseif(KESSARY_HARDENING)
-  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-  check_pie_supported()
-  find_program(DPKG_BUILDFLAGS dpkg-buildflags)
-  if(DPKG_BUILDFLAGS)
+  if(DPKG_BUILDFLAGS AND NOT WIN32)
     if(CMAKE_CROSSCOMPILING AND KESSARY_DEBIAN_ARCH)
       set(host_arch DEB_HOST_ARCH=${KESSARY_DEBIAN_ARCH})
     endif()
@@ -84,13 +80,18 @@ elseif(KESSARY_HARDENING)
       endif()
     endforeach()
   else()
+    # Without dpkg-buildflags, or for Windows, which it knows nothing of.
     kessary_checked_flags(kessary_compile_flags
       -fstack-protector-strong -Wformat -Werror=format-security)
     list(APPEND kessary_compile_flags -D_FORTIFY_SOURCE=2)
-    kessary_checked_flags(kessary_link_flags LINK -Wl,-z,relro -Wl,-z,now)
+    if(NOT WIN32)
+      kessary_checked_flags(kessary_link_flags LINK -Wl,-z,relro -Wl,-z,now)
+    endif()
   endif()
-  kessary_checked_flags(kessary_compile_flags -fstack-clash-protection -fcf-protection
-    -mbranch-protection=standard)
+  if(NOT WIN32)  # MinGW's GCC 12 crashes on -fstack-clash-protection for Windows targets
+    kessary_checked_flags(kessary_compile_flags -fstack-clash-protection -fcf-protection
+      -mbranch-protection=standard)
+  endif()
   # Fortified copies need the optimiser, and under AddressSanitizer they would
   # bypass its checks of every access.
   if(KESSARY_SANITIZE OR CMAKE_BUILD_TYPE STREQUAL "Debug")
